@@ -1,0 +1,32 @@
+#include "commands/AddHobetaCommand.h"
+
+#include "model/ZXFileInfo.h"
+#include "platform/Console.h"
+#include "platform/MemoryStream.h"
+#include "shell/ClassFactory.h"
+
+namespace reelkit {
+
+// +$ TAPFile HobetaFile: everything is read before anything is written.
+void TAddHobetaCommand::Execute() {
+    const auto writer = TClassFactory::CreateSerializer(skTAP, FCommandLine->NextFileArgument());
+    const auto reader = TClassFactory::CreateSerializer(skHobeta, FCommandLine->NextFileArgument());
+    FCommandLine->CheckNoMoreArguments();
+    const std::shared_ptr<IZXFileInfo> header = std::make_shared<TZXFileInfo>(zftUndefined);
+    reader->ReadFileInfo(*header);
+    TMemoryStream data;
+    reader->ReadData(data);
+    writer->WriteFile(*header, data);
+}
+
+void TAddHobetaCommand::PrintUsage() {
+    ConsoleWriteLine("Reelkit.exe +$ TAPFile HobetaFile");
+    ConsoleWriteLine("\tAdds a content of Hobeta file to TAPFile TAP image with matching header.");
+    ConsoleWriteLine("\tAll file properties passes to TAP header. <B> files trandfers with Basic");
+    ConsoleWriteLine("\tprogram header, any other excesions transfers to Code block files.");
+    ConsoleWriteLine();
+}
+
+std::string TAddHobetaCommand::GetName() { return "+$"; }
+
+} // namespace reelkit

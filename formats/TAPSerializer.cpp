@@ -1,0 +1,143 @@
+// A TAP image is a bare sequence of blocks, all numbers little-endian:
+//
+//   +0  2  block length N + 2 (flag and checksum included)
+//   +2  1  flag: 0x00 header, 0xFF data
+//   +3  N  data
+//   +3+N 1 checksum: XOR of the flag and every data byte
+//
+// A header block carries a 17-byte record:
+//
+//   +0  1  type: 0 program, 1 number array, 2 character array, 3 code
+//   +1  10 name, cut or padded with spaces to ten bytes
+//   +11 2  data length of the block that follows
+//   +13 2  parameter 1: program auto-start line; code start address;
+//          arrays: byte 14 = 0x80 (number) or 0xC0 (character) | letter & 0x1F
+//   +15 2  parameter 2: program length without variables; zero otherwise
+#include "formats/TAPSerializer.h"
+
+#include "model/ZXFileInfo.h"
+#include "platform/FileStream.h"
+#include "shell/AppTypes.h"
+
+namespace reelkit {
+namespace {
+
+constexpr std::uint8_t kHeaderFlag = 0x00;
+constexpr std::uint8_t kDataFlag = 0xFF;
+constexpr std::size_t kHeaderSize = 17;
+constexpr std::size_t kNameSize = 10;
+
+void PutByte(std::vector<std::uint8_t>& out, std::uint8_t value) { out.push_back(value); }
+
+void PutWord(std::vector<std::uint8_t>& out, std::uint16_t value) {
+    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+void CheckBlockLength(std::int64_t length) {
+    if (length > kMaxBlockData)
+        throw EAppException("File to add to image is too large");
+}
+
+// A block is framed in place: its length and flag, then whatever data the
+// caller adds, then the checksum over the flag and those data.
+std::size_t BeginBlock(std::vector<std::uint8_t>& out, std::uint8_t flag, std::size_t length) {
+    PutWord(out, static_cast<std::uint16_t>(length + 2));
+    PutByte(out, flag);
+    return out.size();
+}
+
+void EndBlock(std::vector<std::uint8_t>& out, std::uint8_t flag, std::size_t dataStart) {
+    std::uint8_t checksum = flag;
+    for (std::size_t i = dataStart; i < out.size(); ++i)
+        checksum ^= out[i];
+    PutByte(out, checksum);
+}
+
+// Adds one block whose data are the first length bytes of the stream.
+void PutDataBlock(std::vector<std::uint8_t>& out, std::uint8_t flag, TStream& data,
+                  std::uint16_t length) {
+    const std::size_t start = BeginBlock(out, flag, length);
+    out.resize(start + length);
+    data.Seek(0, TSeekOrigin::soBeginning);
+    data.ReadBuffer(out.data() + start, length);
+    EndBlock(out, flag, start);
+}
+
+void PutHeaderBlock(std::vector<std::uint8_t>& out, IZXFileInfo& header) {
+    const TZXFileType type = header.GetFileType();
+    if (type == zftUndefined)
+        throw EAppException("An attempt to parse not initialized FileInfo");
+
+    // Only the getters the type allows are called.
+    std::uint16_t parameter1 = 0;
+    std::uint16_t parameter2 = 0;
+    switch (type) {
+    case zftProgram:
+        parameter1 = header.GetAutoStartLine();
+        parameter2 = header.GetProgramLength();
+        break;
+    case zftNumberArray:
+    case zftCharArray: {
+        const unsigned marker = type == zftNumberArray ? 0x80 : 0xC0;
+        const unsigned letter = static_cast<unsigned char>(header.GetArrayName()) & 0x1Fu;
+        parameter1 = static_cast<std::uint16_t>((marker | letter) << 8);
+        break;
+    }
+    default:
+        parameter1 = header.GetStartAddress();
+        break;
+    }
+
+    const std::size_t start = BeginBlock(out, kHeaderFlag, kHeaderSize);
+    PutByte(out, type);
+    std::string name = header.GetName();
+    name.resize(kNameSize, ' ');
+    out.insert(out.end(), name.begin(), name.end());
+    PutWord(out, header.GetLength());
+    PutWord(out, parameter1);
+    PutWord(out, parameter2);
+    EndBlock(out, kHeaderFlag, start);
+}
+
+} // namespace
+
+void TTAPSerializer::WriteHeader(IZXFileInfo& header) {
+    std::vector<std::uint8_t> blocks;
+    PutHeaderBlock(blocks, header);
+    Append(blocks);
+}
+
+void TTAPSerializer::WriteBlock(std::uint16_t length, std::uint8_t flag, TStream& data) {
+    CheckBlockLength(length);
+    std::vector<std::uint8_t> block;
+    block.reserve(length + 4u);
+    PutDataBlock(block, flag, data, length);
+    Append(block);
+}
+
+void TTAPSerializer::WriteFile(IZXFileInfo& header, TStream& data) {
+    const std::int64_t size = data.GetSize();
+    if (size != header.GetLength())
+        throw EAppException("Length in file data and length specified in file header are "
+                            "different");
+    CheckBlockLength(size);
+    std::vector<std::uint8_t> blocks;
+    blocks.reserve(kHeaderSize + 4 + static_cast<std::size_t>(size) + 4);
+    PutHeaderBlock(blocks, header);
+    PutDataBlock(blocks, kDataFlag, data, static_cast<std::uint16_t>(size));
+    Append(blocks);
+}
+
+void TTAPSerializer::ReadFileInfo(IZXFileInfo&) {
+    throw EAppException("Feature is not implemented yet");
+}
+
+void TTAPSerializer::ReadData(TStream&) { throw EAppException("Feature is not implemented yet"); }
+
+void TTAPSerializer::Append(const std::vector<std::uint8_t>& blocks) {
+    TFileStream image(FFileName, TFileMode::fmOpenWrite);
+    image.Append(blocks.data(), blocks.size());
+}
+
+} // namespace reelkit

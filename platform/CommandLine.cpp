@@ -1,0 +1,42 @@
+#include "platform/CommandLine.h"
+
+namespace reelkit {
+namespace {
+
+bool IsSeparator(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return code >= 1 && code <= 32;
+}
+
+} // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+    line = line.substr(0, line.find('\0'));
+    std::vector<std::string> arguments;
+    std::size_t i = 0;
+    for (;;) {
+        for (;;) {
+            while (i < line.size() && IsSeparator(line[i]))
+                ++i;
+            if (line.substr(i, 2) != "\"\"")
+                break;
+            i += 2;
+        }
+        std::string argument;
+        bool quoted = false;
+        for (; i < line.size() && (quoted || !IsSeparator(line[i])); ++i) {
+            if (line[i] == '"')
+                quoted = !quoted;
+            else
+                argument += line[i];
+        }
+        if (argument.empty())
+            break;
+        arguments.push_back(std::move(argument));
+    }
+    if (!arguments.empty())
+        arguments.erase(arguments.begin()); // the program's own name
+    return arguments;
+}
+
+} // namespace reelkit

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace reelkit {
+
+// Splits a whole command line, as one platform delivers it, into the arguments
+// after the program's name. Separators are the codes 1 to 32; a double quote
+// opens or closes a stretch in which separators count as text; quoted and
+// unquoted stretches that touch make one argument; a backslash is an ordinary
+// character; pairs of double quotes at the start of an argument are dropped
+// with the separators after them. The list ends at the first empty argument.
+std::vector<std::string> SplitCommandLine(std::string_view line);
+
+} // namespace reelkit

@@ -1,0 +1,24 @@
+#include "platform/Console.h"
+
+#include <string>
+
+namespace reelkit {
+namespace {
+
+std::string& Pending() {
+    static std::string text;
+    return text;
+}
+
+} // namespace
+
+void ConsoleWriteLine(std::string_view text) {
+    Pending().append(text).append("\r\n");
+}
+
+void ConsoleFlush() {
+    WriteStandardOutput(Pending());
+    Pending().clear();
+}
+
+} // namespace reelkit

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace reelkit {
+
+// Root of every error the tool reports. Each carries its finished message text.
+class Exception : public std::exception {
+public:
+    explicit Exception(std::string message) : FMessage(std::move(message)) {}
+    const char* what() const noexcept override { return FMessage.c_str(); }
+    const std::string& Message() const noexcept { return FMessage; }
+
+private:
+    std::string FMessage;
+};
+
+// A file could not be opened: "Cannot open file "<full path>". <system text>".
+class EFOpenError : public Exception {
+public:
+    EFOpenError(const std::string& fullPath, const std::string& systemText);
+};
+
+// A file could not take all the bytes written to it.
+class EWriteError : public Exception {
+public:
+    EWriteError(const std::string& fullPath, const std::string& systemText);
+};
+
+// A stream held fewer bytes than were asked for, or the read itself failed.
+class EReadError : public Exception {
+public:
+    EReadError();
+};
+
+// The system's description of an error, without the trailing blanks, control
+// characters and full stops that would clash with the report around it.
+std::string TrimSystemText(std::string text);
+
+} // namespace reelkit

@@ -1,0 +1,32 @@
+#include "platform/Stream.h"
+
+#include "platform/Exception.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace reelkit {
+
+void TStream::ReadBuffer(void* buffer, std::size_t count) {
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    while (count > 0) {
+        const std::size_t got = Read(bytes, count);
+        if (got == 0)
+            throw EReadError();
+        bytes += got;
+        count -= got;
+    }
+}
+
+void TStream::CopyFrom(TStream& source, std::size_t count) {
+    std::vector<unsigned char> chunk(std::min<std::size_t>(count, 65536));
+    while (count > 0) {
+        const std::size_t part = std::min(count, chunk.size());
+        source.ReadBuffer(chunk.data(), part);
+        if (Write(chunk.data(), part) != part)
+            throw EReadError();
+        count -= part;
+    }
+}
+
+} // namespace reelkit

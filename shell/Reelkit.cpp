@@ -1,0 +1,101 @@
+// Reelkit: appends blocks to ZX Spectrum TAP tape images.
+#include "platform/Arguments.h"
+#include "platform/Console.h"
+#include "shell/AppTypes.h"
+#include "shell/ClassFactory.h"
+
+#include <new>
+#include <string_view>
+
+using namespace reelkit;
+
+namespace {
+
+enum TExitStatus { esSuccess = 0, esFailure = 1, esCommandLine = 2 };
+
+// Same length, same bytes, with only A-Z folded to a-z: no locale involved.
+bool SameText(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
+bool IsHelpSwitch(std::string_view text) {
+    for (const std::string_view help : {"/h", "-h", "/?", "--help"})
+        if (SameText(text, help))
+            return true;
+    return false;
+}
+
+void ShowUsage(const TCommandTable& commands) {
+    ConsoleWriteLine("Usage: ");
+    for (const auto& command : commands) {
+        ConsoleWriteLine();
+        command->PrintUsage();
+    }
+    for (const std::string_view line : {
+             "Parameter description:",
+             "\tTAPFile - TAP image file name to process;",
+             "\tPCFile - Some file in PC file system that contents to be transferred",
+             "\tto TAP file;",
+             "\tHobetaFile - Name of hobeta file (in PC file system) that contents",
+             "\tto be transferred to TAP file;",
+             "\tB, N, $, C - switches that defines a type of added header.",
+             "",
+             "ZX file header parameters:",
+             "\tZXFile - name of ZX file;",
+             "\tLength - full length of ZX file;",
+             "\tAutoStartLine - auto start line number of basic program;",
+             "\tProgramLength - length of Basic program only (without variables area;",
+             "\tArrayName - single charachter name of array in header;",
+             "\tStartAddress - start address of code file in header.",
+         })
+        ConsoleWriteLine(line);
+}
+
+void ReportFailure(std::string_view message) {
+    ConsoleWriteLine("An unknown exception occured");
+    ConsoleWriteLine("Exception text:");
+    ConsoleWriteLine(std::string("\t").append(message));
+}
+
+TExitStatus Run(int argc, char** argv) {
+    TCommandTable commands;
+    try {
+        const auto commandLine = TClassFactory::CreateCommandLineHelper(ProcessArguments(argc, argv));
+        TClassFactory::CreateCommands(commands, commandLine);
+        const std::string commandSwitch = commandLine->NextArgument();
+        if (IsHelpSwitch(commandSwitch)) {
+            ShowUsage(commands);
+            return esSuccess;
+        }
+        for (const auto& command : commands) {
+            if (SameText(command->GetName(), commandSwitch)) {
+                command->Execute();
+                return esSuccess;
+            }
+        }
+        throw ECommandLineFormatException("Unknown command");
+    } catch (const ECommandLineFormatException& e) {
+        ConsoleWriteLine(e.Message());
+        ShowUsage(commands);
+        return esCommandLine;
+    } catch (const Exception& e) {
+        ReportFailure(e.Message());
+    } catch (const std::bad_alloc&) {
+        ReportFailure("Out of memory");
+    }
+    return esFailure;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const TExitStatus status = Run(argc, argv);
+    ConsoleFlush();
+    return status;
+}
