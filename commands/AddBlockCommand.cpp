@@ -25,6 +25,8 @@ void TAddBlockCommand::PrintUsage() {
     ConsoleWriteLine();
 }
 
-std::string TAddBlockCommand::GetName() { return "+b"; }
+std::string TAddBlockCommand::GetName() {
+    return "+b";
+}
 
 } // namespace reelkit

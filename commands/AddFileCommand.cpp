@@ -38,6 +38,8 @@ void TAddFileCommand::PrintUsage() {
     ConsoleWriteLine();
 }
 
-std::string TAddFileCommand::GetName() { return "+f"; }
+std::string TAddFileCommand::GetName() {
+    return "+f";
+}
 
 } // namespace reelkit

@@ -24,6 +24,8 @@ void TAddHeaderBlockCommand::PrintUsage() {
     ConsoleWriteLine();
 }
 
-std::string TAddHeaderBlockCommand::GetName() { return "+hb"; }
+std::string TAddHeaderBlockCommand::GetName() {
+    return "+hb";
+}
 
 } // namespace reelkit

@@ -29,6 +29,8 @@ void TAddHeaderCommand::PrintUsage() {
     ConsoleWriteLine();
 }
 
-std::string TAddHeaderCommand::GetName() { return "+h"; }
+std::string TAddHeaderCommand::GetName() {
+    return "+h";
+}
 
 } // namespace reelkit

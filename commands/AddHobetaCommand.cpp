@@ -27,6 +27,8 @@ void TAddHobetaCommand::PrintUsage() {
     ConsoleWriteLine();
 }
 
-std::string TAddHobetaCommand::GetName() { return "+$"; }
+std::string TAddHobetaCommand::GetName() {
+    return "+$";
+}
 
 } // namespace reelkit

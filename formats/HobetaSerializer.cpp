@@ -30,7 +30,9 @@ std::uint16_t Word(const std::uint8_t* bytes) {
     return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
 }
 
-bool IsProgram(const THobetaHeader& header) { return header[8] == kProgramType; }
+bool IsProgram(const THobetaHeader& header) {
+    return header[8] == kProgramType;
+}
 
 std::uint16_t DataLength(const THobetaHeader& header) {
     return Word(&header[IsProgram(header) ? 9 : 11]);

@@ -27,7 +27,9 @@ constexpr std::uint8_t kDataFlag = 0xFF;
 constexpr std::size_t kHeaderSize = 17;
 constexpr std::size_t kNameSize = 10;
 
-void PutByte(std::vector<std::uint8_t>& out, std::uint8_t value) { out.push_back(value); }
+void PutByte(std::vector<std::uint8_t>& out, std::uint8_t value) {
+    out.push_back(value);
+}
 
 void PutWord(std::vector<std::uint8_t>& out, std::uint16_t value) {
     out.push_back(static_cast<std::uint8_t>(value & 0xFF));
@@ -133,7 +135,9 @@ void TTAPSerializer::ReadFileInfo(IZXFileInfo&) {
     throw EAppException("Feature is not implemented yet");
 }
 
-void TTAPSerializer::ReadData(TStream&) { throw EAppException("Feature is not implemented yet"); }
+void TTAPSerializer::ReadData(TStream&) {
+    throw EAppException("Feature is not implemented yet");
+}
 
 void TTAPSerializer::Append(const std::vector<std::uint8_t>& blocks) {
     TFileStream image(FFileName, TFileMode::fmOpenWrite);

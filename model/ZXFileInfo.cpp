@@ -12,7 +12,9 @@ constexpr std::initializer_list<TZXFileType> kDefinedTypes = {zftProgram, zftNum
                                                               zftCharArray, zftCode};
 constexpr std::initializer_list<TZXFileType> kArrayTypes = {zftNumberArray, zftCharArray};
 
-char UpperCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char UpperCase(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 } // namespace
 
@@ -21,7 +23,9 @@ TZXFileInfo::TZXFileInfo(TZXFileType type) {
     FFileType = type;
 }
 
-TZXFileInfo::TZXFileInfo(ICommandLineHelper& reader) { LoadFromArguments(reader, std::nullopt); }
+TZXFileInfo::TZXFileInfo(ICommandLineHelper& reader) {
+    LoadFromArguments(reader, std::nullopt);
+}
 
 TZXFileInfo::TZXFileInfo(ICommandLineHelper& reader, std::uint16_t length) {
     LoadFromArguments(reader, length);

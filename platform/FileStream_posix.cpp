@@ -18,7 +18,9 @@ namespace {
 constexpr const char* kInUseText =
     "The process cannot access the file because it is being used by another process";
 
-int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
+int Descriptor(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
 
 } // namespace
 
@@ -51,7 +53,9 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
     FHandle = fd;
 }
 
-TFileStream::~TFileStream() { ::close(Descriptor(FHandle)); }
+TFileStream::~TFileStream() {
+    ::close(Descriptor(FHandle));
+}
 
 std::int64_t TFileStream::GetSize() {
     struct stat info {};
@@ -63,7 +67,7 @@ std::int64_t TFileStream::GetSize() {
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     const int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
                        : origin == TSeekOrigin::soCurrent ? SEEK_CUR
-                                                           : SEEK_END;
+                                                          : SEEK_END;
     const off_t position = ::lseek(Descriptor(FHandle), static_cast<off_t>(offset), whence);
     if (position < 0)
         throw EReadError();

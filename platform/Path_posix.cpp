@@ -34,8 +34,10 @@ std::string ExpandFileName(const std::string& name) {
     }
 
     std::string path;
-    for (const auto& part : parts)
-        path += '/' + part;
+    for (const auto& part : parts) {
+        path += '/';
+        path += part;
+    }
     // A trailing slash says "directory"; keep it so that such a name is never
     // taken for a file.
     if (path.empty() || name.back() == '/')

@@ -66,7 +66,8 @@ void ReportFailure(std::string_view message) {
 TExitStatus Run(int argc, char** argv) {
     TCommandTable commands;
     try {
-        const auto commandLine = TClassFactory::CreateCommandLineHelper(ProcessArguments(argc, argv));
+        const auto commandLine =
+            TClassFactory::CreateCommandLineHelper(ProcessArguments(argc, argv));
         TClassFactory::CreateCommands(commands, commandLine);
         const std::string commandSwitch = commandLine->NextArgument();
         if (IsHelpSwitch(commandSwitch)) {
