@@ -81,7 +81,9 @@ std::optional<std::int64_t> ReadNumber(std::string_view text) {
         digits = text.substr(2);
     else
         return std::nullopt;
-    return ReadInteger("$" + std::string(digits));
+    std::string hex = "$";
+    hex += digits;
+    return ReadInteger(hex);
 }
 
 } // namespace

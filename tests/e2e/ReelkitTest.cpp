@@ -1,0 +1,378 @@
+// Runs the Reelkit program itself, as a user would, each test in a fresh
+// directory, and checks its output, its exit status and every byte of the files.
+//
+// REELKIT_EXE names another build of the program, REELKIT_RUNNER a program to
+// run it with, and REELKIT_WINDOWS_PATHS=1 expects full paths as such a runner
+// reports them: "Z:" and the POSIX path with backslashes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using TArgs = std::vector<std::string>;
+
+std::string Env(const char* name) {
+    return std::getenv(name) ? std::getenv(name) : "";
+}
+
+const bool kRunner = !Env("REELKIT_RUNNER").empty();
+
+std::string ReadFile(const fs::path& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+// Arguments separated by spaces; '' stands for an empty argument.
+TArgs Split(const std::string& line) {
+    TArgs args;
+    std::istringstream words(line);
+    for (std::string word; words >> word;)
+        args.push_back(word == "''" ? "" : word);
+    return args;
+}
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string bytes;
+    for (const int value : values)
+        bytes += static_cast<char>(value);
+    return bytes;
+}
+
+std::string Word(std::size_t value) {
+    return Bytes({static_cast<int>(value & 0xFF), static_cast<int>(value >> 8 & 0xFF)});
+}
+
+std::string Block(int flag, const std::string& data) {
+    char sum = static_cast<char>(flag);
+    for (const char byte : data)
+        sum ^= byte;
+    return Word(data.size() + 2) + static_cast<char>(flag) + data + sum;
+}
+
+std::string Record(int type, std::string name, std::size_t length, std::size_t p1, std::size_t p2) {
+    name.resize(10, ' ');
+    return static_cast<char>(type) + name + Word(length) + Word(p1) + Word(p2);
+}
+
+std::string Header(int type, const std::string& name, std::size_t length, std::size_t p1,
+                   std::size_t p2 = 0) {
+    return Block(0, Record(type, name, length, p1, p2));
+}
+
+// Bytes 13 to 16 carry junk: the program must not look at them.
+std::string Hobeta(const char* name, char type, std::size_t w9, std::size_t w11,
+                   const std::string& body) {
+    return std::string(name, 8) + type + Word(w9) + Word(w11) + Bytes({1, 2, 0xAB, 0xCD}) + body;
+}
+
+std::string Pattern(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(i * 7 + i / 256);
+    return bytes;
+}
+
+const std::string kUsage = ReadFile(REELKIT_USAGE_FILE);
+const std::string kEmptyBlock = Bytes({2, 0, 0xFF, 0xFF});
+const std::string kImage = kEmptyBlock; // t.tap before every run
+const std::string kData = "\x01\x02\x03";
+const std::string kData3 = Block(0xFF, kData);
+const std::string kRaw = Record(3, "raw", 3, 0x6000, 0);
+const std::string kHello = "HELLO";
+
+// clang-format off
+// Every test starts with these files, and with "dir", a directory.
+const std::vector<std::pair<std::string, std::string>> kFiles = {
+    {"t.tap", kImage}, {"d3", kData}, {"e", ""}, {"h17", kRaw}, {"h16", kRaw.substr(0, 16)},
+    {"h18", kRaw + 'x'}, {"m", Pattern(65533)}, {"x", Pattern(65534)}, {"w", Pattern(65539)},
+    {"p.$B", Hobeta("DEMO    ", 'B', 5, 3, kHello + Bytes({0x80, 0xAA, 10, 0}))},
+    {"q.$B", Hobeta("DEMO    ", 'B', 5, 3, kHello)},
+    {"v.$B", Hobeta("BAD     ", 'B', 0x10, 0x20, Pattern(16))},
+    {"c.$C", Hobeta("A B     ", 'C', 0x8000, 3, kData)},
+    {"z.$C", Hobeta("        ", 'b', 0x4000, 0, "")},
+    {"s.$C", Hobeta("SHORT   ", 'C', 0, 0, "").substr(0, 16)},
+    {"u.$C", Hobeta("SHORT   ", 'C', 0, 5, "ab")}};
+
+struct TCase {
+    TArgs args;
+    std::string out;        // '@' stands for the work directory's full path and separator
+    int status = 0;
+    std::string appended;   // what t.tap gains
+    bool outPrefix = false; // out is the start of a three-line report
+};
+void PrintTo(const TCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.args); }
+
+const std::string kFailure = "An unknown exception occured\r\nException text:\r\n\t";
+const std::string kCount = "Invalid command line argument count";
+const std::string kUnknown = "Unknown command";
+const std::string kType = "Not allowed type of header";
+const std::string kProgramLength = "Length of basic program cannot be greater that line length";
+const std::string kTooLarge = "File to add to image is too large";
+const std::string k17 = "File to add as header must have 17 bytes lenght";
+const std::string kReadError = "Stream read error";
+std::string NotFound(int at) { return "Specified in agrument " + std::to_string(at) + " file is not found"; }
+
+TCase Ok(const char* args, std::string appended) { return {Split(args), "", 0, appended}; }
+TCase Help(const char* args) { return {Split(args), kUsage, 0, ""}; }
+TCase Usage(const char* args, const std::string& text) { return {Split(args), text + "\r\n" + kUsage, 2, ""}; }
+TCase Fail(const char* args, const std::string& text) { return {Split(args), kFailure + text + "\r\n", 1, ""}; }
+TCase FailPrefix(const char* args, const std::string& text) { return {Split(args), kFailure + text, 1, "", true}; }
+TCase OpenFail(const char* args, const std::string& file) { return FailPrefix(args, "Cannot open file \"@" + file + "\". "); }
+// clang-format on
+
+struct TRun {
+    std::string out, err;
+    int status = -1;
+};
+
+class ReelkitTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string root = (fs::temp_directory_path() / "reelkit-e2e-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(root.data()), nullptr);
+        FRoot = fs::canonical(root); // the form getcwd() reports
+        FDir = FRoot / "work";
+        fs::create_directories(FDir / "dir");
+        for (const auto& [name, bytes] : kFiles)
+            WriteFile(FDir / name, bytes);
+        FShownDir = (FDir / "").string();
+        if (Env("REELKIT_WINDOWS_PATHS") == "1") {
+            std::replace(FShownDir.begin(), FShownDir.end(), '/', '\\');
+            FShownDir.insert(0, "Z:");
+        }
+    }
+    void TearDown() override { fs::remove_all(FRoot); }
+
+    // Runs a program in the work directory; limit is RLIMIT_FSIZE for it.
+    TRun Spawn(TArgs words, rlim_t limit = RLIM_INFINITY) const {
+        std::vector<char*> argv;
+        for (auto& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        const std::string errName = (FRoot / "stderr").string();
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0)
+            return {"", "pipe failed", -1};
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int err = ::open(errName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+            ::dup2(out[1], STDOUT_FILENO);
+            ::dup2(err, STDERR_FILENO);
+            if (limit != RLIM_INFINITY) {
+                std::signal(SIGXFSZ, SIG_IGN);
+                const rlimit fsize{limit, limit};
+                ::setrlimit(RLIMIT_FSIZE, &fsize);
+            }
+            if (::chdir(FDir.c_str()) == 0)
+                ::execvp(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        // Read until the child has ended, not until end of file: a runner may
+        // leave helper processes behind that still hold the pipe.
+        ::fcntl(out[0], F_SETFL, O_NONBLOCK);
+        TRun run;
+        int status = -1;
+        for (bool ended = pid < 0; !ended;) {
+            pollfd ready{out[0], POLLIN, 0};
+            ::poll(&ready, 1, 50);
+            ended = ::waitpid(pid, &status, WNOHANG) != 0;
+            char buffer[4096];
+            for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) > 0;)
+                run.out.append(buffer, static_cast<std::size_t>(got));
+        }
+        ::close(out[0]);
+        if (!WIFEXITED(status) && !WIFSIGNALED(status))
+            return {run.out, "fork failed", -1};
+        run.err = ReadFile(errName);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return run;
+    }
+
+    TRun Reelkit(const TArgs& args, rlim_t limit = RLIM_INFINITY) const {
+        TArgs words;
+        if (kRunner)
+            words.push_back(Env("REELKIT_RUNNER"));
+        words.push_back(Env("REELKIT_EXE").empty() ? REELKIT_EXE_DEFAULT : Env("REELKIT_EXE"));
+        words.insert(words.end(), args.begin(), args.end());
+        TRun run = Spawn(words, limit);
+        EXPECT_TRUE(kRunner || run.err.empty()) << run.err;
+        return run;
+    }
+
+    // Output and status as the case says; t.tap gained exactly the appended
+    // bytes and no other file changed.
+    void Check(const TCase& c, const TRun& run) const {
+        std::string out = c.out;
+        if (const auto at = out.find('@'); at != std::string::npos)
+            out.replace(at, 1, FShownDir);
+        if (c.outPrefix) {
+            EXPECT_EQ(run.out.substr(0, out.size()), out);
+            EXPECT_TRUE(Count(run.out, "\r\n") == 3 && run.out.ends_with("\r\n")) << run.out;
+        } else {
+            EXPECT_EQ(run.out, out);
+        }
+        EXPECT_EQ(run.status, c.status);
+        for (const auto& [name, bytes] : kFiles) {
+            const std::string want = name == "t.tap" ? bytes + c.appended : bytes;
+            const std::string got = ReadFile(FDir / name);
+            EXPECT_TRUE(got == want)
+                << name << ": " << got.size() << " bytes, " << want.size() << " expected\n"
+                << ::testing::PrintToString(got.substr(0, 64));
+        }
+    }
+
+    fs::path FRoot, FDir;
+    std::string FShownDir; // the work directory as the program shows it, with a separator
+};
+
+class ReelkitRun : public ReelkitTest, public ::testing::WithParamInterface<TCase> {};
+
+TEST_P(ReelkitRun, OutputStatusAndFiles) {
+    Check(GetParam(), Reelkit(GetParam().args));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(CommandLine, ReelkitRun, ::testing::Values(
+    Help("/h"), Help("-h"), Help("/?"), Help("--help"), Help("/H"), Help("-H"), Help("--HELP"),
+    Help("--Help"), Help("/h +b t.tap d3"), Help("'' -h x"), Usage("", kCount),
+    Usage("''", kCount), Usage("-?", kUnknown), Usage("/help", kUnknown), Usage("-help", kUnknown),
+    Usage("help", kUnknown), Usage("+x t.tap d3", kUnknown), Usage("b t.tap d3", kUnknown)));
+
+INSTANTIATE_TEST_SUITE_P(Appends, ReelkitRun, ::testing::Values(
+    Ok("+b t.tap d3", Bytes({5, 0, 0xFF, 1, 2, 3, 0xFF})), Ok("+B t.tap e", kEmptyBlock),
+    Ok("'' +b t.tap '' m", Block(0xFF, Pattern(65533))),
+    Ok("+h t.tap run B 100", Header(0, "run", 100, 0x8000, 100)),
+    Ok("+h t.tap run b 100 10 80", Bytes({0x13, 0, 0, 0, 0x72, 0x75, 0x6E, 0x20, 0x20, 0x20, 0x20,
+                                          0x20, 0x20, 0x20, 0x64, 0, 0x0A, 0, 0x50, 0, 0x77})),
+    Ok("+h t.tap arr N 5 a", Header(1, "arr", 5, 0x8100)),
+    Ok("+h t.tap chars $ 6 b", Header(2, "chars", 6, 0xC200)),
+    Ok("+h t.tap abc C 32768 5", Bytes({0x13, 0, 0, 3, 0x61, 0x62, 0x63, 0x20, 0x20, 0x20, 0x20,
+                                        0x20, 0x20, 0x20, 5, 0, 0, 0x80, 0, 0, 0xC6})),
+    Ok("+H t.tap twelve_chars c $10 #ff", Header(3, "twelve_cha", 255, 16)),
+    Ok("+f t.tap d3 prog B", Header(0, "prog", 3, 0x8000, 3) + kData3),
+    Ok("+f t.tap d3 prog B 1 2", Header(0, "prog", 3, 1, 2) + kData3),
+    Ok("+F t.tap d3 nums n Z", Header(1, "nums", 3, 0x9A00) + kData3),
+    Ok("+f t.tap d3 strs $ z", Header(2, "strs", 3, 0xDA00) + kData3),
+    Ok("+f t.tap e code C 0x4000", Header(3, "code", 0, 0x4000) + kEmptyBlock),
+    Ok("+f t.tap m big C 0", Header(3, "big", 65533, 0) + Block(0xFF, Pattern(65533))),
+    Ok("+hb t.tap h17", Block(0, kRaw)), Ok("+HB t.tap h17", Block(0, kRaw)),
+    Ok("+Hb t.tap h17", Block(0, kRaw)),
+    Ok("+$ t.tap p.$B", Header(0, "DEMO", 5, 10, 3) + Block(0xFF, kHello)),
+    Ok("+$ t.tap q.$B", Header(0, "DEMO", 5, 0x8000, 3) + Block(0xFF, kHello)),
+    Ok("+$ t.tap c.$C", Header(3, "A B", 3, 0x8000) + kData3),
+    Ok("+$ t.tap z.$C", Header(3, " ", 0, 0x4000) + kEmptyBlock)));
+
+INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
+    Usage("+b none d3", NotFound(2)), Usage("+b t.tap none", NotFound(3)),
+    Usage("+b dir d3", NotFound(2)), Usage("+f t.tap dir n B", NotFound(3)),
+    Usage("+h none n Q", NotFound(2)), Usage("+hb t.tap none", NotFound(3)),
+    Usage("+$ t.tap none", NotFound(3)), Usage("+b t.tap", kCount), Usage("+h", kCount),
+    Usage("+h t.tap n N 5", kCount), Usage("+f t.tap d3 n C", kCount), Usage("+hb t.tap", kCount),
+    Usage("+$ t.tap", kCount), Usage("+b t.tap d3 x", kCount), Usage("+h t.tap n B 1 0 1 2", kCount),
+    Usage("+h t.tap n C 1 2 3", kCount), Usage("+f t.tap d3 n N a x", kCount),
+    Usage("+f t.tap d3 n B 1 2 3", kCount), Usage("+hb t.tap h17 x", kCount),
+    Usage("+$ t.tap p.$B x", kCount), Usage("+$ t.tap s.$C x", kCount),
+    Usage("+h t.tap n BB 5", "Argument 4 must be a single charachter"),
+    Usage("+h t.tap n N 5 ab", "Argument 6 must be a single charachter"),
+    Usage("+h t.tap '' n B abc", "Unable to convert argument 5 to integer number"),
+    Usage("+f t.tap d3 n B 1e3", "Unable to convert argument 6 to integer number"),
+    Usage("+h t.tap n C 65536 1", "Argument 5 out of range (0 - 65536)"),
+    Usage("+h t.tap n C 1 -1", "Argument 6 out of range (0 - 65536)"),
+    Fail("+h t.tap n Q 5", kType), Fail("+f t.tap d3 n 7", kType),
+    Fail("+h t.tap n N 5 1 x", "An attempt to set non-letter name to an array"),
+    Fail("+h t.tap n B 100 10 101", kProgramLength), Fail("+f t.tap d3 n B 0 4", kProgramLength),
+    Fail("+b t.tap x", kTooLarge), Fail("+b t.tap w", kTooLarge), Fail("+f t.tap x n Q", kTooLarge),
+    Fail("+f t.tap w n C 0", kTooLarge), Fail("+hb t.tap h16", k17), Fail("+hb t.tap h18", k17),
+    Fail("+hb t.tap e", k17), Fail("+hb t.tap h16 x", k17),
+    OpenFail("+b t.tap t.tap", "t.tap"), OpenFail("+f t.tap t.tap n C 0", "t.tap"),
+    OpenFail("+hb h17 h17", "h17"), Fail("+$ t.tap s.$C", kReadError),
+    Fail("+$ t.tap u.$C", kReadError), Fail("+$ t.tap v.$B", kProgramLength)));
+// clang-format on
+
+TEST_F(ReelkitTest, FileHeldElsewhereIsReportedAtOnce) {
+    if (kRunner)
+        GTEST_SKIP() << "a runner keeps its own account of who holds a file";
+    for (const std::string held : {"t.tap", "d3"}) {
+        const int fd = ::open((FDir / held).c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+        const TRun run = Reelkit(Split("+b t.tap d3"));
+        ::close(fd);
+        Check(OpenFail("", held), run);
+    }
+}
+
+TEST_F(ReelkitTest, ShortWriteLeavesImageAsItWas) {
+    if (kRunner)
+        GTEST_SKIP() << "the file size limit reaches native children only";
+    const std::pair<const char*, rlim_t> cases[] = {{"+b t.tap d3", 6},
+                                                    {"+b t.tap m", 65536},
+                                                    {"+f t.tap d3 n C 0", 10},
+                                                    {"+f t.tap d3 n C 0", 27},
+                                                    {"+$ t.tap p.$B", 29}};
+    for (const auto& [args, room] : cases) {
+        SCOPED_TRACE(args);
+        Check(FailPrefix("", "Cannot write file \"@t.tap\". "),
+              Reelkit(Split(args), kImage.size() + room));
+    }
+}
+
+TEST_F(ReelkitTest, TapeReadsBackInAnotherTool) {
+    WriteFile(FDir / "r.tap", "");
+    for (const char* step :
+         {"+h r.tap prog B 3 10", "+b r.tap d3", "+f r.tap d3 nums N a", "+f r.tap d3 strs $ b",
+          "+f r.tap d3 code C 32768", "+hb r.tap h17", "+b r.tap d3", "+$ r.tap p.$B"})
+        ASSERT_EQ(Reelkit(Split(step)).status, 0) << step;
+    const TRun list = Spawn({"tzxlist", "r.tap"});
+    if (list.status == 127 && list.out.empty()) {
+        if (Env("CI") == "true")
+            FAIL() << "tzxlist (fuse-emulator-utils) is needed here";
+        GTEST_SKIP() << "tzxlist (fuse-emulator-utils) is not installed";
+    }
+    ASSERT_EQ(list.status, 0) << list.out << list.err;
+    EXPECT_EQ(Count(list.out, "Checksum: 0x"), 12u) << list.out;
+    EXPECT_EQ(Count(list.out, " (PASS)\n"), 12u) << list.out;
+    std::size_t at = 0;
+    for (const std::string line :
+         {"Program: \"prog      \" LINE 10\n", "Length: 3, includes variable length: 0",
+          "Datablock length: 3", "Number Array: \"nums      \" DATA A()", "Datablock length: 3",
+          "Character Array: \"strs      \" DATA B$()", "Datablock length: 3",
+          "Bytes: \"code      \" CODE  32768, 3", "Datablock length: 3",
+          "Bytes: \"raw       \" CODE  24576, 3", "Datablock length: 3",
+          "Program: \"DEMO      \" LINE 10\n", "Length: 5, includes variable length: 2",
+          "Datablock length: 5"}) {
+        at = list.out.find(line, at);
+        ASSERT_NE(at, std::string::npos) << "missing in order: " << line << "\n" << list.out;
+    }
+}
+
+} // namespace
