@@ -1,0 +1,268 @@
+#!/usr/bin/env python3
+"""Measures what one `Reelkit +b` of a full block costs, and checks it against its targets.
+
+A `+b` of a 65,533-byte block must cost no more than starting a process that does nothing:
+  - median time per run at most 1.0x that of /bin/true,
+  - and at most 0.7x that of `tee -a image < data > /dev/null` appending the same bytes;
+  - its cost must not grow with the image: on a 256 MiB image within 1.1x of an empty one;
+  - peak resident memory at most 1 MiB.
+
+Each round runs every command once, in a shuffled order, so that all of them see the same load.
+An image is put back to its starting size before each run, outside the timed part, because
+`+b` and `tee -a` append every time. Times are wall-clock from spawn to reap, as a caller sees.
+
+Peak RSS is VmHWM read from /proc at the moment a traced run exits. The usual getrusage/wait4
+figure is useless here: the kernel carries the spawning process's own peak over the exec, so
+every child would report the size of this Python interpreter.
+
+The same traced runs read /proc/<pid>/io to show that Reelkit never reads the image: it reads
+the same number of bytes whether the image is empty or 256 MiB.
+
+Exit status: 0 when every target is met, 1 when one is missed, 2 when the runs cannot be made.
+Timing-sensitive: run it on a quiet machine, not in CI.
+"""
+
+import argparse
+import ctypes
+import os
+import random
+import shutil
+import signal
+import statistics
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+BLOCK_DATA = 65533  # the most that one block holds
+BIG_IMAGE = 256 * 1024 * 1024
+RSS_LIMIT_KIB = 1024
+
+PTRACE_TRACEME = 0
+PTRACE_CONT = 7
+PTRACE_SETOPTIONS = 0x4200
+PTRACE_O_TRACEEXIT = 0x40
+PTRACE_O_EXITKILL = 0x100000
+PTRACE_EVENT_EXIT = 6
+
+
+class SetupError(Exception):
+    pass
+
+
+class Case:
+    """One command line, what it reads on stdin, and the image it appends to."""
+
+    def __init__(self, name, argv, stdin, image, start_size, appended):
+        self.name, self.argv, self.stdin = name, argv, stdin
+        self.image, self.start_size, self.appended = image, start_size, appended
+        self.wall_ns, self.cpu_ns = [], []
+        self.peak_kib = self.read_bytes = None
+
+    def reset(self):
+        if self.start_size:
+            os.truncate(self.image, self.start_size)
+            return
+        # A fresh file, not one cut to zero: ext4 flushes a file that was truncated to zero
+        # when it is closed next, which would bill the writer for this script's reset.
+        os.unlink(self.image)
+        os.close(os.open(self.image, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o644))
+
+    def check_appended(self):
+        size = os.stat(self.image).st_size
+        if size != self.start_size + self.appended:
+            raise SetupError(f"{self.name}: image is {size} bytes, "
+                             f"expected {self.start_size + self.appended}")
+
+
+def timed_run(case):
+    case.reset()
+    actions = [(os.POSIX_SPAWN_OPEN, 0, case.stdin, os.O_RDONLY, 0),
+               (os.POSIX_SPAWN_OPEN, 1, os.devnull, os.O_WRONLY, 0)]
+    start = time.perf_counter_ns()
+    pid = os.posix_spawn(case.argv[0], case.argv, os.environ, file_actions=actions)
+    _, status, usage = os.wait4(pid, 0)
+    wall = time.perf_counter_ns() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        raise SetupError(f"{case.name}: exit status {os.waitstatus_to_exitcode(status)}")
+    case.check_appended()
+    return wall, round((usage.ru_utime + usage.ru_stime) * 1e9)
+
+
+def _ptrace():
+    libc = ctypes.CDLL(None, use_errno=True)
+    libc.ptrace.argtypes = [ctypes.c_long, ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p]
+    libc.ptrace.restype = ctypes.c_long
+
+    def call(request, pid=0, data=0):
+        if libc.ptrace(request, pid, None, ctypes.c_void_p(data)) < 0:
+            raise SetupError(f"ptrace({request:#x}): {os.strerror(ctypes.get_errno())}")
+
+    return call
+
+
+def traced_run(case, ptrace):
+    """Runs the case stopped at its exit; returns (VmHWM in KiB, bytes read)."""
+    case.reset()
+    pid = os.fork()
+    if pid == 0:
+        try:
+            os.dup2(os.open(case.stdin, os.O_RDONLY), 0)
+            os.dup2(os.open(os.devnull, os.O_WRONLY), 1)
+            ptrace(PTRACE_TRACEME)
+            os.execv(case.argv[0], case.argv)
+        finally:
+            os._exit(127)
+    _, status = os.waitpid(pid, 0)  # stopped by the exec
+    if not os.WIFSTOPPED(status):
+        raise SetupError(f"{case.name}: could not be traced")
+    ptrace(PTRACE_SETOPTIONS, pid, PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL)
+    ptrace(PTRACE_CONT, pid)
+    _, status = os.waitpid(pid, 0)
+    if status >> 8 != signal.SIGTRAP | PTRACE_EVENT_EXIT << 8:
+        raise SetupError(f"{case.name}: unexpected stop {status:#x}")
+    fields = dict(line.split(":", 1) for line in Path(f"/proc/{pid}/status").read_text()
+                  .splitlines())
+    io = dict(line.split(": ") for line in Path(f"/proc/{pid}/io").read_text().splitlines())
+    ptrace(PTRACE_CONT, pid)
+    _, status = os.waitpid(pid, 0)
+    if os.waitstatus_to_exitcode(status) != 0:
+        raise SetupError(f"{case.name}: exit status {os.waitstatus_to_exitcode(status)}")
+    case.check_appended()
+    return int(fields["VmHWM"].split()[0]), int(io["rchar"])
+
+
+def expected_block(data):
+    checksum = 0xFF
+    for byte in data:
+        checksum ^= byte
+    length = len(data) + 2
+    return bytes([length & 0xFF, length >> 8, 0xFF]) + data + bytes([checksum])
+
+
+def check_output(case, data):
+    """A fast tool that writes the wrong bytes proves nothing: look at one block first."""
+    timed_run(case)
+    with open(case.image, "rb") as image:
+        image.seek(case.start_size)
+        if image.read() != expected_block(data):
+            raise SetupError(f"{case.name}: the appended block is not the expected one")
+
+
+def cpu_pressure():
+    """Share of the last 10 s in which some task waited for a CPU, or None if unknown."""
+    try:
+        some = Path("/proc/pressure/cpu").read_text().splitlines()[0]
+    except (OSError, IndexError):
+        return None
+    return float(dict(field.split("=") for field in some.split()[1:])["avg10"])
+
+
+def percentile(values, fraction):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(fraction * len(ordered)))]
+
+
+def main():
+    repo = Path(__file__).resolve().parent.parent
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--reelkit", default=str(repo / "build/release/Reelkit"),
+                        help="executable to measure (default: %(default)s)")
+    parser.add_argument("--runs", type=int, default=400, help="timed runs of each command")
+    parser.add_argument("--warmup", type=int, default=30, help="untimed rounds first")
+    parser.add_argument("--rss-runs", type=int, default=20, help="traced runs per command")
+    parser.add_argument("--dir", help="where the images go (default: a new temporary folder)")
+    parser.add_argument("--dense", action="store_true",
+                        help="write the 256 MiB image out instead of leaving it sparse")
+    parser.add_argument("--seed", type=int, default=1, help="seed for data and run order")
+    args = parser.parse_args()
+
+    reelkit = os.path.abspath(args.reelkit)
+    tee = shutil.which("tee")
+    if not os.access(reelkit, os.X_OK) or not tee:
+        print(f"missing executable: {reelkit if tee else 'tee'}", file=sys.stderr)
+        return 2
+
+    rng = random.Random(args.seed)
+    with tempfile.TemporaryDirectory(dir=args.dir, prefix="reelkit-bench-") as work:
+        work = Path(work)
+        data = rng.randbytes(BLOCK_DATA)
+        (work / "data.bin").write_bytes(data)
+        with open(work / "big.tap", "wb") as big:
+            if args.dense:
+                chunk = bytes(1024 * 1024)
+                for _ in range(BIG_IMAGE // len(chunk)):
+                    big.write(chunk)
+        for name in ("empty.tap", "tee.tap"):
+            (work / name).touch()
+
+        source, null = str(work / "data.bin"), os.devnull
+        true_case = Case("/bin/true", ["/bin/true"], null, str(work / "empty.tap"), 0, 0)
+        tee_case = Case("tee -a (empty image)", [tee, "-a", str(work / "tee.tap")], source,
+                        str(work / "tee.tap"), 0, BLOCK_DATA)
+        empty_case = Case("Reelkit +b (empty image)",
+                          [reelkit, "+b", str(work / "empty.tap"), source], null,
+                          str(work / "empty.tap"), 0, BLOCK_DATA + 4)
+        big_case = Case("Reelkit +b (256 MiB image)",
+                        [reelkit, "+b", str(work / "big.tap"), source], null,
+                        str(work / "big.tap"), BIG_IMAGE, BLOCK_DATA + 4)
+        cases = [true_case, tee_case, empty_case, big_case]
+
+        try:
+            for case in (empty_case, big_case):
+                check_output(case, data)
+            ptrace = _ptrace()
+            for case in cases:
+                probes = [traced_run(case, ptrace) for _ in range(args.rss_runs)]
+                case.peak_kib = max(peak for peak, _ in probes)
+                case.read_bytes = max(read for _, read in probes)
+            for round_number in range(args.warmup + args.runs):
+                order = cases[:]
+                rng.shuffle(order)
+                for case in order:
+                    wall, cpu = timed_run(case)
+                    if round_number >= args.warmup:
+                        case.wall_ns.append(wall)
+                        case.cpu_ns.append(cpu)
+        except (SetupError, OSError) as error:
+            print(f"cannot measure: {error}", file=sys.stderr)
+            return 2
+
+    median = {case: statistics.median(case.wall_ns) / 1e6 for case in cases}
+    waiting = cpu_pressure()
+    print(f"{args.runs} interleaved runs each after {args.warmup} warm-up rounds; "
+          f"load average {os.getloadavg()[0]:.2f} on {os.cpu_count()} CPUs; "
+          f"{'dense' if args.dense else 'sparse'} 256 MiB image")
+    if waiting is not None and waiting > 10:
+        print(f"the machine is busy (tasks waited for a CPU {waiting:.0f}% of the last 10 s): "
+              "that swamps runs of half a millisecond, so these times say little")
+    print(f"{reelkit}\n")
+    print(f"{'command':<28}{'median ms':>10}{'p10 ms':>9}{'p90 ms':>9}{'CPU ms':>9}"
+          f"{'peak RSS KiB':>14}{'bytes read':>12}")
+    for case in cases:
+        print(f"{case.name:<28}{median[case]:>10.3f}{percentile(case.wall_ns, .1) / 1e6:>9.3f}"
+              f"{percentile(case.wall_ns, .9) / 1e6:>9.3f}"
+              f"{statistics.median(case.cpu_ns) / 1e6:>9.3f}{case.peak_kib:>14}"
+              f"{case.read_bytes:>12}")
+
+    reelkit_median = max(median[empty_case], median[big_case])  # the slower image counts
+    reelkit_peak = max(empty_case.peak_kib, big_case.peak_kib)
+    checks = [
+        ("Reelkit +b / /bin/true", reelkit_median / median[true_case], 1.0, "{:.2f}x"),
+        ("Reelkit +b / tee -a", reelkit_median / median[tee_case], 0.7, "{:.2f}x"),
+        ("256 MiB image / empty image", median[big_case] / median[empty_case], 1.1, "{:.2f}x"),
+        ("peak RSS of Reelkit +b, KiB", reelkit_peak, RSS_LIMIT_KIB, "{}"),
+        ("extra bytes read, 256 MiB", big_case.read_bytes - empty_case.read_bytes, 0, "{}"),
+    ]
+    print(f"\n{'target':<30}{'measured':>10}{'limit':>9}  result")
+    missed = 0
+    for name, value, limit, form in checks:
+        met = value <= limit
+        missed += not met
+        print(f"{name:<30}{form.format(value):>10}{form.format(limit):>9}  "
+              f"{'met' if met else 'MISSED'}")
+    return 1 if missed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
