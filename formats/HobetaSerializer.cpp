@@ -86,7 +86,7 @@ void THobetaSerializer::ReadFileInfo(IZXFileInfo& info) {
     info.SetLength(Word(&header[9]));
     info.SetProgramLength(Word(&header[11]));
 
-    const std::int64_t markerAt = kHeaderSize + std::int64_t{info.GetLength()};
+    const auto markerAt = static_cast<std::int64_t>(kHeaderSize + info.GetLength());
     if (file.GetSize() < markerAt + 4)
         return;
     std::array<std::uint8_t, 4> marker{};

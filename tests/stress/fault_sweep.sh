@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Usage: fault_sweep.sh <Reelkit binary>; env REELKIT_RUNNER: a program to run it with,
+# REELKIT_CUT_STEP: bytes between cut points (1, every byte, by default).
+# Each command, cut short by a file size limit at every byte of its append,
+# leaves the image byte for byte as it was and reports the failed write. Inputs
+# that are gone, folders or unreadable are reported and change nothing.
+set -u
+exe=$1 runner=(${REELKIT_RUNNER:-}) unreadable=() failures=0 cuts=0
+work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT && cd "$work" || exit 1
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+run() { out=$("$@" "${runner[@]}" "$exe" "${args[@]}"); rc=$?; }
+# expect <case> <status> <pattern of the whole output>; the image must be as it was.
+expect() { cmp -s base.tap image.tap && [ "$rc" = "$2" ] && [[ $out == $3 ]] || fail "$1: $rc $out"; }
+report="An unknown exception occured"$'\r\n'"Exception text:"$'\r\n\t'
+printf 'an image holding anything' >base.tap
+seq 1 12 | tr -d '\n' >pc.bin
+printf 'header seventeen!' >header.bin
+printf 'prog    B\4\0\4\0\0\0\0\0ABCD\x80\xaa\n\0' >hobeta.bin
+commands=("+b image.tap pc.bin" "+h image.tap name C 32768 5" "+f image.tap pc.bin name B 10"
+    "+hb image.tap header.bin" "+\$ image.tap hobeta.bin")
+old=$(stat -c %s base.tap)
+declare -A appended
+for command in "${commands[@]}"; do
+    read -ra args <<<"$command"
+    cp base.tap image.tap && run
+    appended[$command]=$(($(stat -c %s image.tap) - old))
+    [ "$rc$out" = 0 ] && [ "${appended[$command]}" -gt 0 ] || fail "$command: $rc $out"
+    for ((cut = 0; cut < appended[$command]; cut += ${REELKIT_CUT_STEP:-1}, cuts++)); do
+        cp base.tap image.tap
+        trap '' XFSZ
+        run prlimit --fsize=$((old + cut)) --
+        trap - XFSZ
+        expect "$command, cut at $cut" 1 "${report}Cannot write file \"$work/image.tap\". *"$'\r'
+    done
+done
+
+# Root reads anything unless it drops its override capabilities.
+[ "$(id -u)" = 0 ] && unreadable=(setpriv --bounding-set=-dac_override,-dac_read_search --)
+for command in "${commands[@]}"; do
+    read -ra args <<<"$command"
+    input=${args[2]}
+    [ -f "$input" ] && cp "$input" keep.bin && cp base.tap image.tap || continue
+    gone="Specified in agrument 3 file is not found"$'\r\n'*
+    rm "$input" && run && expect "$command, input gone" 2 "$gone"
+    mkdir "$input" && run && expect "$command, input a folder" 2 "$gone"
+    rmdir "$input" && cp keep.bin "$input" && chmod 000 "$input" && run "${unreadable[@]}"
+    expect "$command, input unreadable" 1 "${report}Cannot open file \"$work/$input\". *"$'\r'
+    chmod 644 "$input" && chmod 444 image.tap && run "${unreadable[@]}"
+    expect "$command, image read-only" 1 "${report}Cannot open file \"$work/image.tap\". *"$'\r'
+    chmod 644 image.tap
+done
+
+echo "$cuts cut runs; $failures failures"
+[ "$failures" = 0 ]
