@@ -111,16 +111,6 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
     return done;
 }
 
-void TFileStream::Append(const void* buffer, std::size_t count) {
-    const std::int64_t oldSize = Seek(0, TSeekOrigin::soEnd);
-    try {
-        Write(buffer, count);
-    } catch (const EWriteError&) {
-        Truncate(oldSize);
-        throw;
-    }
-}
-
 void TFileStream::Truncate(std::int64_t size) noexcept {
     LARGE_INTEGER distance{};
     distance.QuadPart = size;
