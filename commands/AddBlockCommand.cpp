@@ -1,6 +1,5 @@
 #include "commands/AddBlockCommand.h"
 
-#include "formats/TAPSerializer.h"
 #include "platform/Console.h"
 #include "platform/FileStream.h"
 #include "shell/AppTypes.h"

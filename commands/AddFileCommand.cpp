@@ -1,6 +1,5 @@
 #include "commands/AddFileCommand.h"
 
-#include "formats/TAPSerializer.h"
 #include "model/ZXFileInfo.h"
 #include "platform/Console.h"
 #include "platform/FileStream.h"

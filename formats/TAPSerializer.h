@@ -8,9 +8,6 @@
 
 namespace reelkit {
 
-// The most data one block holds: its length field counts flag and checksum too.
-constexpr std::int64_t kMaxBlockData = 65533;
-
 // Appends blocks to an existing TAP image; never reads or rewrites it.
 class TTAPSerializer final : public ISerializer {
 public:

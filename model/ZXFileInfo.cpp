@@ -18,10 +18,7 @@ char UpperCase(char c) {
 
 } // namespace
 
-TZXFileInfo::TZXFileInfo(TZXFileType type) {
-    Clear();
-    FFileType = type;
-}
+TZXFileInfo::TZXFileInfo(TZXFileType type) : FFileType(type) {}
 
 TZXFileInfo::TZXFileInfo(ICommandLineHelper& reader) {
     LoadFromArguments(reader, std::nullopt);
@@ -29,18 +26,6 @@ TZXFileInfo::TZXFileInfo(ICommandLineHelper& reader) {
 
 TZXFileInfo::TZXFileInfo(ICommandLineHelper& reader, std::uint16_t length) {
     LoadFromArguments(reader, length);
-}
-
-void TZXFileInfo::Clear() {
-    FFileType = zftUndefined;
-    FName.clear();
-    FLength = 0;
-    FStartAddress = 0;
-    FArrayName = '\0';
-    FAutoStartLine = 0x8000;
-    FProgramLength = 0;
-    FProgramLengthSet = false;
-    FLengthSet = false;
 }
 
 void TZXFileInfo::CheckTypeAllowed(std::initializer_list<TZXFileType> allowed) const {
@@ -122,7 +107,6 @@ void TZXFileInfo::SetName(const std::string& name) {
 
 void TZXFileInfo::LoadFromArguments(ICommandLineHelper& reader,
                                     std::optional<std::uint16_t> givenLength) {
-    Clear();
     const std::string name = reader.NextArgument();
     const char letter = UpperCase(reader.NextCharArgument());
     const auto length = [&] { return givenLength ? *givenLength : reader.NextNumberArgument(); };

@@ -41,7 +41,8 @@ public:
 
 class TZXFileInfo final : public IZXFileInfo {
 public:
-    // An empty header of the given type, stored as it is.
+    // An empty header of the given type, stored as it is. Every field starts
+    // at its reset value below.
     explicit TZXFileInfo(TZXFileType type);
     // A header read from the command line: "ZXFile <type letter> <fields>",
     // where the fields include the length.
@@ -65,7 +66,6 @@ public:
     void SetName(const std::string& name) override;
 
 private:
-    void Clear();
     void CheckTypeAllowed(std::initializer_list<TZXFileType> allowed) const;
     void LoadFromArguments(ICommandLineHelper& reader, std::optional<std::uint16_t> givenLength);
 

@@ -11,7 +11,6 @@ bool IsSeparator(char c) {
 } // namespace
 
 std::vector<std::string> SplitCommandLine(std::string_view line) {
-    line = line.substr(0, line.find('\0'));
     std::vector<std::string> arguments;
     std::size_t i = 0;
     for (;;) {

@@ -28,7 +28,7 @@ public:
     EWriteError(const std::string& fullPath, const std::string& systemText);
 };
 
-// A stream held fewer bytes than were asked for, or the read itself failed.
+// A stream held fewer bytes than were asked for, or reading or moving in it failed.
 class EReadError : public Exception {
 public:
     EReadError();

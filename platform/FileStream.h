@@ -25,8 +25,8 @@ public:
     std::size_t Write(const void* buffer, std::size_t count) override;
 
     // Writes the whole buffer at the end of the file. Should the system take
-    // less (a full disk, a size limit), the file is cut back to the size it
-    // had and EWriteError is raised, so the file is never left half-written.
+    // less (a full disk, a file size limit), the file is cut back to the size
+    // it had and EWriteError is raised, so the file is never left half-written.
     void Append(const void* buffer, std::size_t count);
 
 private:

@@ -18,6 +18,17 @@ namespace {
 constexpr const char* kInUseText =
     "The process cannot access the file because it is being used by another process";
 
+// NFS emulates flock with byte-range locks, where an exclusive lock needs a
+// handle open for writing; a file opened for reading takes a shared lock there,
+// which still keeps out every writer and every other exclusive open.
+int Lock(int fd, TFileMode mode) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return 0;
+    if (errno == EBADF && mode == TFileMode::fmOpenRead && ::flock(fd, LOCK_SH | LOCK_NB) == 0)
+        return 0;
+    return errno;
+}
+
 int Descriptor(std::intptr_t handle) {
     return static_cast<int>(handle);
 }
@@ -41,11 +52,8 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
         error = EISDIR;
     else if (!S_ISREG(info.st_mode))
         error = ENODEV;
-    else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        error = errno;
-        if (error == EWOULDBLOCK)
-            text = kInUseText;
-    }
+    else if ((error = Lock(fd, mode)) == EWOULDBLOCK)
+        text = kInUseText;
     if (error != 0) {
         ::close(fd);
         throw EFOpenError(ExpandFileName(fileName), text ? text : std::strerror(error));

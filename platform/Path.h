@@ -9,8 +9,9 @@ namespace reelkit {
 // followed).
 std::string ExpandFileName(const std::string& name);
 
-// True when path names an existing regular file, links followed. Directories,
-// FIFOs, devices and sockets are not files for this tool.
+// True when path names an existing file that is not a directory, links
+// followed. On POSIX only regular files count; a device or pipe that gets past
+// this test is refused when it is opened.
 bool FileExists(const std::string& path);
 
 } // namespace reelkit

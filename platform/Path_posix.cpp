@@ -1,5 +1,6 @@
 #include "platform/Path.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -10,8 +11,11 @@ std::string ExpandFileName(const std::string& name) {
     std::string whole;
     if (name.empty() || name.front() != '/') {
         std::vector<char> cwd(4096);
-        if (::getcwd(cwd.data(), cwd.size()) == nullptr)
-            return name;
+        while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
+            if (errno != ERANGE)
+                return name; // no current directory: the name cannot be found either
+            cwd.resize(cwd.size() * 2);
+        }
         whole = cwd.data();
         whole += '/';
     }
@@ -40,7 +44,7 @@ std::string ExpandFileName(const std::string& name) {
     }
     // A trailing slash says "directory"; keep it so that such a name is never
     // taken for a file.
-    if (path.empty() || name.back() == '/')
+    if (path.empty() || (!name.empty() && name.back() == '/'))
         path += '/';
     return path;
 }

@@ -23,8 +23,7 @@ void TStream::CopyFrom(TStream& source, std::size_t count) {
     while (count > 0) {
         const std::size_t part = std::min(count, chunk.size());
         source.ReadBuffer(chunk.data(), part);
-        if (Write(chunk.data(), part) != part)
-            throw EReadError();
+        Write(chunk.data(), part);
         count -= part;
     }
 }

@@ -108,7 +108,7 @@ char TCommandLineHelper::NextCharArgument() {
 
 std::uint16_t TCommandLineHelper::NextNumberArgument() {
     const std::string argument = NextArgument();
-    const auto value = argument.empty() ? std::nullopt : ReadNumber(argument);
+    const auto value = ReadNumber(argument);
     if (!value)
         throw ECommandLineFormatException("Unable to convert argument %d to integer number",
                                           FConsumed);

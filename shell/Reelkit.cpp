@@ -1,6 +1,7 @@
 // Reelkit: appends blocks to ZX Spectrum TAP tape images.
 #include "platform/Arguments.h"
 #include "platform/Console.h"
+#include "platform/Process.h"
 #include "shell/AppTypes.h"
 #include "shell/ClassFactory.h"
 
@@ -89,6 +90,8 @@ TExitStatus Run(int argc, char** argv) {
         ReportFailure(e.Message());
     } catch (const std::bad_alloc&) {
         ReportFailure("Out of memory");
+    } catch (const std::exception& e) {
+        ReportFailure(e.what());
     }
     return esFailure;
 }
@@ -96,6 +99,7 @@ TExitStatus Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    PrepareProcess();
     const TExitStatus status = Run(argc, argv);
     ConsoleFlush();
     return status;

@@ -188,7 +188,7 @@ protected:
             ::dup2(out[1], STDOUT_FILENO);
             ::dup2(err, STDERR_FILENO);
             if (limit != RLIM_INFINITY) {
-                std::signal(SIGXFSZ, SIG_IGN);
+                std::signal(SIGXFSZ, SIG_DFL); // the program must guard itself
                 const rlimit fsize{limit, limit};
                 ::setrlimit(RLIMIT_FSIZE, &fsize);
             }

@@ -27,9 +27,7 @@ for command in "${commands[@]}"; do
     [ "$rc$out" = 0 ] && [ "${appended[$command]}" -gt 0 ] || fail "$command: $rc $out"
     for ((cut = 0; cut < appended[$command]; cut += ${REELKIT_CUT_STEP:-1}, cuts++)); do
         cp base.tap image.tap
-        trap '' XFSZ
         run prlimit --fsize=$((old + cut)) --
-        trap - XFSZ
         expect "$command, cut at $cut" 1 "${report}Cannot write file \"$work/image.tap\". *"$'\r'
     done
 done
@@ -49,6 +47,10 @@ for command in "${commands[@]}"; do
     expect "$command, image read-only" 1 "${report}Cannot open file \"$work/image.tap\". *"$'\r'
     chmod 644 image.tap
 done
+
+# A reader that has gone away must not turn the exit status into a signal death.
+{ sleep 0.2; "${runner[@]}" "$exe" /h; } | true
+[ "${PIPESTATUS[0]}" = 0 ] || fail "usage into a closed pipe: ${PIPESTATUS[0]}"
 
 echo "$cuts cut runs; $failures failures"
 [ "$failures" = 0 ]
