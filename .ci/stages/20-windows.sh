@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 export DEBIAN_FRONTEND=noninteractive
-apt-get install -y --no-install-recommends g++-mingw-w64-x86-64-posix wine64
+apt-get install -y g++-mingw-w64-x86-64-posix wine64
 
 cmake --preset windows
 cmake --build --preset windows

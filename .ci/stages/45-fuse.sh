@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 export DEBIAN_FRONTEND=noninteractive
-apt-get install -y --no-install-recommends \
+apt-get install -y \
     cmake make g++ libgtest-dev fuse-emulator-utils zmakebas pasmo \
     xvfb xdotool fuse-emulator-sdl opense-basic
 
