@@ -1,22 +1,16 @@
 #pragma once
 
-#include "shell/Interfaces.h"
-
-#include <memory>
+#include "commands/Command.h"
 
 namespace reelkit {
 
-class TAddBlockCommand final : public ICommand {
+class TAddBlockCommand final : public TCommand {
 public:
     explicit TAddBlockCommand(std::shared_ptr<ICommandLineHelper> commandLine)
-        : FCommandLine(std::move(commandLine)) {}
+        : TCommand(std::move(commandLine), "+b") {}
 
     void Execute() override;
     void PrintUsage() override;
-    std::string GetName() override;
-
-private:
-    std::shared_ptr<ICommandLineHelper> FCommandLine;
 };
 
 } // namespace reelkit

@@ -1,24 +1,20 @@
 #include "commands/AddFileCommand.h"
 
+#include "formats/BlockLength.h"
 #include "model/ZXFileInfo.h"
 #include "platform/Console.h"
-#include "platform/FileStream.h"
-#include "shell/AppTypes.h"
-#include "shell/ClassFactory.h"
 
 namespace reelkit {
 
 // +f TAPFile PCFile ZXFile <type> <fields>: a header whose length is the PC
 // file's size, then the file as a data block; both land or neither.
 void TAddFileCommand::Execute() {
-    const auto writer = TClassFactory::CreateSerializer(skTAP, FCommandLine->NextFileArgument());
-    TFileStream file(FCommandLine->NextFileArgument(), TFileMode::fmOpenRead);
-    const std::int64_t size = file.GetSize();
-    if (size > kMaxBlockData)
-        throw EAppException("File to add to image is too large");
+    const auto writer = NextImage();
+    TFileStream file = NextInputFile();
+    const std::uint16_t length = BlockLength(file.GetSize());
     const std::shared_ptr<IZXFileInfo> header =
-        std::make_shared<TZXFileInfo>(*FCommandLine, static_cast<std::uint16_t>(size));
-    FCommandLine->CheckNoMoreArguments();
+        std::make_shared<TZXFileInfo>(CommandLine(), length);
+    CommandLine().CheckNoMoreArguments();
     writer->WriteFile(*header, file);
 }
 
@@ -35,10 +31,6 @@ void TAddFileCommand::PrintUsage() {
     ConsoleWriteLine("Reelkit.exe +f TAPFile PCFile ZXFile C StartAddress");
     ConsoleWriteLine("\tAdds a PCFile file to TAPFile TAP image with Code block program header.");
     ConsoleWriteLine();
-}
-
-std::string TAddFileCommand::GetName() {
-    return "+f";
 }
 
 } // namespace reelkit

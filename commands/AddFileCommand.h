@@ -1,22 +1,16 @@
 #pragma once
 
-#include "shell/Interfaces.h"
-
-#include <memory>
+#include "commands/Command.h"
 
 namespace reelkit {
 
-class TAddFileCommand final : public ICommand {
+class TAddFileCommand final : public TCommand {
 public:
     explicit TAddFileCommand(std::shared_ptr<ICommandLineHelper> commandLine)
-        : FCommandLine(std::move(commandLine)) {}
+        : TCommand(std::move(commandLine), "+f") {}
 
     void Execute() override;
     void PrintUsage() override;
-    std::string GetName() override;
-
-private:
-    std::shared_ptr<ICommandLineHelper> FCommandLine;
 };
 
 } // namespace reelkit

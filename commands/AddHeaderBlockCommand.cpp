@@ -1,20 +1,18 @@
 #include "commands/AddHeaderBlockCommand.h"
 
 #include "platform/Console.h"
-#include "platform/FileStream.h"
 #include "shell/AppTypes.h"
-#include "shell/ClassFactory.h"
 
 namespace reelkit {
 
 // +hb TAPFile PCfile: a prepared 17-byte header, taken as it is, as a header block.
 void TAddHeaderBlockCommand::Execute() {
     constexpr std::uint16_t kHeaderSize = 17;
-    const auto writer = TClassFactory::CreateSerializer(skTAP, FCommandLine->NextFileArgument());
-    TFileStream file(FCommandLine->NextFileArgument(), TFileMode::fmOpenRead);
+    const auto writer = NextImage();
+    TFileStream file = NextInputFile();
     if (file.GetSize() != kHeaderSize)
         throw EAppException("File to add as header must have 17 bytes lenght");
-    FCommandLine->CheckNoMoreArguments();
+    CommandLine().CheckNoMoreArguments();
     writer->WriteBlock(kHeaderSize, 0x00, file);
 }
 
@@ -22,10 +20,6 @@ void TAddHeaderBlockCommand::PrintUsage() {
     ConsoleWriteLine("Reelkit.exe +hb TAPFile PCfile");
     ConsoleWriteLine("\tAdds a 17-byte PCFile to TAPFile TAP image with header flag.");
     ConsoleWriteLine();
-}
-
-std::string TAddHeaderBlockCommand::GetName() {
-    return "+hb";
 }
 
 } // namespace reelkit

@@ -2,15 +2,14 @@
 
 #include "model/ZXFileInfo.h"
 #include "platform/Console.h"
-#include "shell/ClassFactory.h"
 
 namespace reelkit {
 
 // +h TAPFile ZXFile <type> <fields>: a header block built from the command line.
 void TAddHeaderCommand::Execute() {
-    const auto writer = TClassFactory::CreateSerializer(skTAP, FCommandLine->NextFileArgument());
-    const std::shared_ptr<IZXFileInfo> header = std::make_shared<TZXFileInfo>(*FCommandLine);
-    FCommandLine->CheckNoMoreArguments();
+    const auto writer = NextImage();
+    const std::shared_ptr<IZXFileInfo> header = std::make_shared<TZXFileInfo>(CommandLine());
+    CommandLine().CheckNoMoreArguments();
     writer->WriteHeader(*header);
 }
 
@@ -27,10 +26,6 @@ void TAddHeaderCommand::PrintUsage() {
     ConsoleWriteLine("Reelkit.exe +h TAPFile ZXFile C StartAddress Length");
     ConsoleWriteLine("\tAdds a Code file header only to TAPFile TAP image.");
     ConsoleWriteLine();
-}
-
-std::string TAddHeaderCommand::GetName() {
-    return "+h";
 }
 
 } // namespace reelkit

@@ -9,9 +9,9 @@ namespace reelkit {
 
 // +$ TAPFile HobetaFile: everything is read before anything is written.
 void TAddHobetaCommand::Execute() {
-    const auto writer = TClassFactory::CreateSerializer(skTAP, FCommandLine->NextFileArgument());
-    const auto reader = TClassFactory::CreateSerializer(skHobeta, FCommandLine->NextFileArgument());
-    FCommandLine->CheckNoMoreArguments();
+    const auto writer = NextImage();
+    const auto reader = TClassFactory::CreateSerializer(skHobeta, CommandLine().NextFileArgument());
+    CommandLine().CheckNoMoreArguments();
     const std::shared_ptr<IZXFileInfo> header = std::make_shared<TZXFileInfo>(zftUndefined);
     reader->ReadFileInfo(*header);
     TMemoryStream data;
@@ -25,10 +25,6 @@ void TAddHobetaCommand::PrintUsage() {
     ConsoleWriteLine("\tAll file properties passes to TAP header. <B> files trandfers with Basic");
     ConsoleWriteLine("\tprogram header, any other excesions transfers to Code block files.");
     ConsoleWriteLine();
-}
-
-std::string TAddHobetaCommand::GetName() {
-    return "+$";
 }
 
 } // namespace reelkit

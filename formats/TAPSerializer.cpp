@@ -15,6 +15,7 @@
 //   +15 2  parameter 2: program length without variables; zero otherwise
 #include "formats/TAPSerializer.h"
 
+#include "formats/BlockLength.h"
 #include "model/ZXFileInfo.h"
 #include "platform/FileStream.h"
 #include "shell/AppTypes.h"
@@ -34,11 +35,6 @@ void PutByte(std::vector<std::uint8_t>& out, std::uint8_t value) {
 void PutWord(std::vector<std::uint8_t>& out, std::uint16_t value) {
     out.push_back(static_cast<std::uint8_t>(value & 0xFF));
     out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void CheckBlockLength(std::int64_t length) {
-    if (length > kMaxBlockData)
-        throw EAppException("File to add to image is too large");
 }
 
 // A block is framed in place: its length and flag, then whatever data the
@@ -111,10 +107,9 @@ void TTAPSerializer::WriteHeader(IZXFileInfo& header) {
 }
 
 void TTAPSerializer::WriteBlock(std::uint16_t length, std::uint8_t flag, TStream& data) {
-    CheckBlockLength(length);
     std::vector<std::uint8_t> block;
     block.reserve(length + 4u);
-    PutDataBlock(block, flag, data, length);
+    PutDataBlock(block, flag, data, BlockLength(length));
     Append(block);
 }
 
@@ -123,11 +118,11 @@ void TTAPSerializer::WriteFile(IZXFileInfo& header, TStream& data) {
     if (size != header.GetLength())
         throw EAppException("Length in file data and length specified in file header are "
                             "different");
-    CheckBlockLength(size);
+    const std::uint16_t length = BlockLength(size);
     std::vector<std::uint8_t> blocks;
-    blocks.reserve(kHeaderSize + 4 + static_cast<std::size_t>(size) + 4);
+    blocks.reserve(kHeaderSize + 4 + length + 4);
     PutHeaderBlock(blocks, header);
-    PutDataBlock(blocks, kDataFlag, data, static_cast<std::uint16_t>(size));
+    PutDataBlock(blocks, kDataFlag, data, length);
     Append(blocks);
 }
 

@@ -8,10 +8,6 @@ namespace reelkit {
 class IZXFileInfo;
 class TStream;
 
-// The most data one tape block holds: its 16-bit length counts the flag and
-// the checksum too.
-constexpr std::int64_t kMaxBlockData = 65533;
-
 // Hands out the command-line arguments strictly from left to right. Positions
 // in its messages count from the command switch, which is argument 1.
 class ICommandLineHelper {

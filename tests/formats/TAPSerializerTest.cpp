@@ -1,5 +1,8 @@
 #include "formats/TAPSerializer.h"
 #include "TestSupport.h"
+#include "formats/BlockLength.h"
+
+#include <limits>
 
 using namespace reelkit;
 using namespace reelkit::test;
@@ -92,4 +95,29 @@ TEST_F(TAPSerializerTest, HeaderRecordFields) {
         ASSERT_EQ(image.size(), 21u);
         EXPECT_EQ(std::string(image.begin() + 3, image.end() - 1), record) << header->GetName();
     }
+}
+
+// Sizes whose low 16 bits would pass for a small block must be refused whole.
+TEST(BlockLength, FitsOrRefusesNeverWraps) {
+    const std::string kTooLarge = "File to add to image is too large";
+    const std::pair<std::int64_t, std::string> cases[] = {
+        {0, "0"},
+        {17, "17"},
+        {65533, "65533"},
+        {65534, kTooLarge},
+        {65535, kTooLarge},
+        {65536, kTooLarge},
+        {65536 + 5, kTooLarge},
+        {(std::int64_t{1} << 32) + 7, kTooLarge},
+        {std::numeric_limits<std::int64_t>::max(), kTooLarge},
+        {-1, kTooLarge}};
+    const auto outcome = [](std::int64_t size) {
+        try {
+            return std::to_string(BlockLength(size));
+        } catch (const EAppException& e) {
+            return e.Message();
+        }
+    };
+    for (const auto& [size, result] : cases)
+        EXPECT_EQ(outcome(size), result) << size;
 }

@@ -1,0 +1,15 @@
+#include "commands/Command.h"
+
+#include "shell/ClassFactory.h"
+
+namespace reelkit {
+
+std::shared_ptr<ISerializer> TCommand::NextImage() const {
+    return TClassFactory::CreateSerializer(skTAP, FCommandLine->NextFileArgument());
+}
+
+TFileStream TCommand::NextInputFile() const {
+    return TFileStream(FCommandLine->NextFileArgument(), TFileMode::fmOpenRead);
+}
+
+} // namespace reelkit
