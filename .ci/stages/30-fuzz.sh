@@ -15,7 +15,7 @@ fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DREELKIT_FUZZ=ON -DREELKIT_TESTS=OFF
-targets=(number header hobeta tap)
+targets=(number header hobeta tap commandline)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 rm -rf "$build/work" "$build/findings"
@@ -30,7 +30,7 @@ fuzz() {
 }
 
 status=0
-for pair in "number header" "hobeta tap"; do
+for pair in "number header" "hobeta tap" "commandline"; do
     pids=()
     for name in $pair; do
         fuzz "$name" &
