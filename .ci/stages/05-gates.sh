@@ -17,9 +17,7 @@ find . \( -path ./build -o -path ./.git \) -prune -o \( -name '*.cpp' -o -name '
 echo "05-gates: formatting checked in ${SECONDS} s"
 
 SECONDS=0
-cmake --preset clang
-cmake --build --preset clang
-ctest --preset clang -j "$CMAKE_BUILD_PARALLEL_LEVEL"
+cmake --workflow --preset clang
 echo "05-gates: clang build without warnings, tests passed in ${SECONDS} s"
 
 SECONDS=0
