@@ -15,7 +15,7 @@ public:
     void WriteBlock(std::uint16_t length, std::uint8_t flag, TStream& data) override;
     void WriteFile(IZXFileInfo& header, TStream& data) override;
     // Fills a header of undefined type from the Hobeta header.
-    void ReadFileInfo(IZXFileInfo& header) override;
+    void ReadFileInfo(IZXFileInfo& info) override;
     // Writes the file's data from the stream's start and leaves it at 0.
     void ReadData(TStream& data) override;
 

@@ -118,7 +118,7 @@ std::uint16_t TCommandLineHelper::NextNumberArgument() {
 }
 
 std::string TCommandLineHelper::NextFileArgument() {
-    const std::string path = ExpandFileName(NextArgument());
+    std::string path = ExpandFileName(NextArgument());
     if (!FileExists(path))
         throw ECommandLineFormatException("Specified in agrument %d file is not found", FConsumed);
     return path;

@@ -14,7 +14,7 @@ if ! echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { r
 fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DREELKIT_FUZZ=ON -DREELKIT_TESTS=OFF
+    -DREELKIT_FUZZ=ON -DBUILD_TESTING=OFF
 targets=(number header hobeta tap commandline)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 

@@ -180,7 +180,8 @@ protected:
         argv.push_back(nullptr);
         const std::string errName = (FRoot / "stderr").string();
         int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0)
+        if (::pipe(out) != 0 || ::fcntl(out[0], F_SETFD, FD_CLOEXEC) != 0 ||
+            ::fcntl(out[1], F_SETFD, FD_CLOEXEC) != 0)
             return {"", "pipe failed", -1};
         const pid_t pid = ::fork();
         if (pid == 0) {

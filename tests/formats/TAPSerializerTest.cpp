@@ -72,7 +72,8 @@ TEST_F(TAPSerializerTest, AppendsWholeBlocksOrNothing) {
         const auto& [action, appended, failure] = cases[i];
         WriteBytes(Image(), kOld);
         TTAPSerializer tap(Image());
-        EXPECT_EQ(FailureOf([&] { action(tap); }), failure.empty() ? "(none)" : failure) << i;
+        EXPECT_EQ(FailureOf([&, &run = action] { run(tap); }), failure.empty() ? "(none)" : failure)
+            << i;
         EXPECT_EQ(ReadBytes(Image()), Cat(kOld, appended)) << i;
     }
 }

@@ -35,7 +35,7 @@ TEST(ZXFileInfo, EachFieldOnlyUnderItsTypes) {
         for (std::size_t op = 0; op < std::size(operations); ++op) {
             TZXFileInfo info(static_cast<TZXFileType>(type));
             const auto& [allowed, operation, whenAllowed] = operations[op];
-            EXPECT_EQ(FailureOf<EAppException>([&] { operation(info); }),
+            EXPECT_EQ(FailureOf<EAppException>([&, run = operation] { run(info); }),
                       (allowed >> type & 1) ? whenAllowed : kType)
                 << "operation " << op << " under type " << type;
         }

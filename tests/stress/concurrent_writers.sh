@@ -5,6 +5,7 @@
 # and the image ends as a clean run of complete tape files, one per writer
 # that succeeded.
 set -u
+. "${BASH_SOURCE%/*}/probe.sh" stat cmp flock mktemp
 exe=$1 runner=(${REELKIT_RUNNER:-}) writers=40 failures=0
 work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT && cd "$work" || exit 1
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

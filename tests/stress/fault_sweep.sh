@@ -5,6 +5,7 @@
 # leaves the image byte for byte as it was and reports the failed write. Inputs
 # that are gone, folders or unreadable are reported and change nothing.
 set -u
+. "${BASH_SOURCE%/*}/probe.sh" bash4 stat cmp prlimit seq tr mktemp $([ "$(id -u)" = 0 ] && echo setpriv)
 exe=$1 runner=(${REELKIT_RUNNER:-}) unreadable=() failures=0 cuts=0
 work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT && cd "$work" || exit 1
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
