@@ -70,8 +70,10 @@ DWORD Part(std::size_t count) {
 
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileName(fileName) {
     const HANDLE handle = Open(fileName, mode);
-    if (handle == INVALID_HANDLE_VALUE)
-        throw EFOpenError(ExpandFileName(fileName), SystemText(::GetLastError()));
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError(); // before the path lookup can change it
+        throw EFOpenError(ExpandFileName(fileName), SystemText(error));
+    }
     if (const DWORD error = CheckPlainFile(handle); error != ERROR_SUCCESS) {
         ::CloseHandle(handle);
         throw EFOpenError(ExpandFileName(fileName), SystemText(error));
@@ -114,8 +116,10 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         DWORD put = 0;
-        if (!::WriteFile(Handle(FHandle), bytes + done, Part(count - done), &put, nullptr))
-            throw EWriteError(ExpandFileName(FFileName), SystemText(::GetLastError()));
+        if (!::WriteFile(Handle(FHandle), bytes + done, Part(count - done), &put, nullptr)) {
+            const DWORD error = ::GetLastError();
+            throw EWriteError(ExpandFileName(FFileName), SystemText(error));
+        }
         if (put == 0)
             throw EWriteError(ExpandFileName(FFileName), SystemText(ERROR_DISK_FULL));
         done += put;
@@ -126,8 +130,10 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
 // The file is held alone, so its end stays where it is found here.
 std::int64_t TFileStream::EndOfFile() {
     LARGE_INTEGER position{};
-    if (!::SetFilePointerEx(Handle(FHandle), LARGE_INTEGER{}, &position, FILE_END))
-        throw EWriteError(ExpandFileName(FFileName), SystemText(::GetLastError()));
+    if (!::SetFilePointerEx(Handle(FHandle), LARGE_INTEGER{}, &position, FILE_END)) {
+        const DWORD error = ::GetLastError();
+        throw EWriteError(ExpandFileName(FFileName), SystemText(error));
+    }
     return position.QuadPart;
 }
 
