@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -379,6 +380,8 @@ TEST_F(ReelkitTest, RefusedOutputIsAFailure) {
         {">/dev/full", "+b t.tap x", 1, ""}};
     for (const auto& [redirect, args, status, appended] : cases) {
         SCOPED_TRACE(std::string(redirect) + " " + args);
+        if (kRunner && std::string_view(redirect) == ">&-")
+            continue; // a runner opens files of its own, which may take the free descriptor
         WriteFile(FDir / "t.tap", kImage);
         const TRun run = ReelkitIn(std::string("exec \"$0\" \"$@\" ") + redirect, Split(args));
         Check({{}, "", status, appended}, run);

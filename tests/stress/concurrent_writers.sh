@@ -28,11 +28,19 @@ done
 while [ "$(ls ready* | wc -l)" -lt "$writers" ]; do sleep 0.05; done
 sleep 0.3 && flock -u 9 && wait
 
+printf 'An unknown exception occured\r\nException text:\r\n\tCannot open file "%s". %s\r\n' \
+    "$work/image.tap" "The process cannot access the file because it is being used by another process" >conflict
+# A runner such as valgrind makes each run so slow that a writer may wait its
+# second out; there, and only there, a writer may be refused.
 declare -A left
 for ((i = 1; i <= writers; i++)); do
-    [ "$(cat status$i)" = 0 ] && [ ! -s out$i ] && left[$i]=1 ||
+    if [ "$(cat status$i)" = 0 ] && [ ! -s out$i ]; then
+        left[$i]=1
+    elif [ -z "${runner[*]}" ] || [ "$(cat status$i)" != 1 ] || ! cmp -s out$i conflict; then
         fail "writer $i exited $(cat status$i): $(cat out$i)"
+    fi
 done
+appended=${#left[@]}
 
 # Walk the image: at each offset the tape file of a writer that is still
 # missing, found by the ZX name in its header ("fileN").
@@ -46,25 +54,26 @@ while ((at < size)); do
 done
 [ ${#left[@]} = 0 ] || fail "missing the tape files of writers ${!left[*]}"
 
-# hold <seconds>: another program holds the image exclusively from now on.
+# hold: another program holds the image exclusively from now until released.
 hold() {
-    rm -f locked
-    flock -x image.tap -c "touch locked; sleep $1" &
+    rm -f locked release
+    timeout 60 flock -x image.tap -c 'touch locked; until [ -e release ]; do sleep 0.02; done' &
     while [ ! -e locked ]; do sleep 0.01; done
 }
-printf 'An unknown exception occured\r\nException text:\r\n\tCannot open file "%s". %s\r\n' \
-    "$work/image.tap" "The process cannot access the file because it is being used by another process" >conflict
+release() { touch release && wait; }
 writer 1 image.tap
 cp image.tap before.tap && cat alone1.tap >>before.tap
-hold 0.3 && "${runner[@]}" "$exe" "${args[@]}" >held
+hold
+{ sleep 0.3 && touch release; } &
+"${runner[@]}" "$exe" "${args[@]}" >held
 [ $? = 0 ] && [ ! -s held ] && cmp -s before.tap image.tap || fail "image held for a moment"
-wait
+release
 cp image.tap before.tap
-hold 5 && start=$(now) && "${runner[@]}" "$exe" "${args[@]}" >held
-status=$? took=$((($(now) - start) / 1000000))
+hold && start=$(now) && "${runner[@]}" "$exe" "${args[@]}" >held
+status=$? took=$((($(now) - start) / 1000000)) limit=$((${#runner[@]} ? 8000 : 3000))
+release
 [ $status = 1 ] && cmp -s held conflict && cmp -s before.tap image.tap || fail "image held: $status"
-((took >= 900 && took < 4500)) || fail "image held: refused after $took ms"
-wait
+((took >= 900 && took < limit)) || fail "image held: refused after $took ms"
 
-echo "$writers writers appended; refused after $took ms; $failures failures"
+echo "$appended of $writers writers appended; refused after $took ms; $failures failures"
 [ "$failures" = 0 ]
