@@ -4,7 +4,8 @@
 # - fills a 64 KiB file system block by block: every append that fits lands,
 #   and the one that does not is undone byte for byte, with "Cannot write file";
 # - reads an input that another program holds shared for reading;
-# - waits about a second for a file held otherwise, then refuses it, image unchanged.
+# - waits about a second for a file held otherwise, then refuses it, image unchanged;
+# - writes its usage text to a console.
 set -u
 exe=$1 holder=$2 native=$3 wine=${WINE:-wine64} failures=0
 work=$(mktemp -d) && cd "$work" || exit 1
@@ -51,6 +52,11 @@ for held in input.bin:alone image.tap:share image.tap:alone; do
     [ "$status" = 1 ] && [[ $out == "${report}Cannot open file \""*"${held%:*}\". "* ]] &&
         cmp -s image.tap before.tap && ((took >= 1000)) || fail "$held held: $status after $took ms $out"
 done
+
+# On a terminal wine gives the program a console, written as characters.
+out=$(script -qec "$wine $exe --help" /dev/null | tr -d '\r') && status=0 || status=$?
+[ "$status" = 0 ] && [[ $out == *"Usage:"*"Parameter description:"*"start address of code file in header."* ]] ||
+    fail "usage on a console: $status $out"
 
 echo "wine files: $failures failures"
 [ "$failures" = 0 ]
