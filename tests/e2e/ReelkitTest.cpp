@@ -351,8 +351,8 @@ TEST_F(ReelkitTest, HeldFilesAreSharedWaitedForOrRefused) {
         ASSERT_EQ(::flock(fd, lock), 0);
         std::thread release;
         if (ms > 0)
-            release = std::thread([fd, ms] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            release = std::thread([fd, delay = ms] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(delay));
                 ::close(fd);
             });
         const auto start = std::chrono::steady_clock::now();

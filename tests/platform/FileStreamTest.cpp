@@ -31,7 +31,8 @@ TEST_F(FileStreamTest, ReadersShareAndAWriterIsAloneAfterAWait) {
         SCOPED_TRACE(testing::Message() << int(first) << int(second));
         TFileStream holder(held, first);
         const auto start = std::chrono::steady_clock::now();
-        const auto failure = FailureOf<EFOpenError>([&] { TFileStream again(held, second); });
+        const auto failure =
+            FailureOf<EFOpenError>([&, mode = second] { TFileStream again(held, mode); });
         const auto waited = std::chrono::steady_clock::now() - start;
         if (shared) {
             EXPECT_EQ(failure, "(none)");
