@@ -16,9 +16,10 @@ void ConsoleWriteLine(std::string_view text) {
     Pending().append(text).append("\r\n");
 }
 
-void ConsoleFlush() {
-    WriteStandardOutput(Pending());
+bool ConsoleFlush() {
+    const bool written = WriteStandardOutput(Pending());
     Pending().clear();
+    return written;
 }
 
 } // namespace reelkit

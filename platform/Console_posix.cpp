@@ -5,15 +5,16 @@
 
 namespace reelkit {
 
-void WriteStandardOutput(std::string_view bytes) {
+bool WriteStandardOutput(std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t put = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0)
-            return; // nowhere left to say anything
+            return false;
         bytes.remove_prefix(static_cast<std::size_t>(put));
     }
+    return true;
 }
 
 } // namespace reelkit

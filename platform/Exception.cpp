@@ -8,6 +8,10 @@ EFOpenError::EFOpenError(const std::string& fullPath, const std::string& systemT
 EWriteError::EWriteError(const std::string& fullPath, const std::string& systemText)
     : Exception("Cannot write file \"" + fullPath + "\". " + TrimSystemText(systemText)) {}
 
+EWriteError::EWriteError(const EWriteError& failure, const std::string& restoreText)
+    : Exception(failure.Message() + ". The file could not be restored to its former size: " +
+                TrimSystemText(restoreText)) {}
+
 EReadError::EReadError() : Exception("Stream read error") {}
 
 std::string TrimSystemText(std::string text) {

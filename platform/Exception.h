@@ -22,10 +22,14 @@ public:
     EFOpenError(const std::string& fullPath, const std::string& systemText);
 };
 
-// A file could not take all the bytes written to it.
+// A file could not take all the bytes written to it: "Cannot write file
+// "<full path>". <system text>", followed, when the file could not be cut back
+// to the size it had, by a sentence saying so and why.
 class EWriteError : public Exception {
 public:
     EWriteError(const std::string& fullPath, const std::string& systemText);
+    // The failure's report, adding that the file could not be cut back.
+    EWriteError(const EWriteError& failure, const std::string& restoreText);
 };
 
 // A stream held fewer bytes than were asked for, or reading or moving in it failed.

@@ -7,11 +7,14 @@
 
 namespace reelkit {
 
+// fmOpenRead: for reading, shared with other readers and with no writer.
+// fmOpenWrite: for appending, held alone.
 enum class TFileMode { fmOpenRead, fmOpenWrite };
 
-// An existing file opened by name for reading only or for writing only, and
-// held without sharing: while it is open, no other opening of the same file
-// succeeds, in this process or in another. A file is never created.
+// An existing file opened by name; a file is never created. Any number of
+// readers may hold a file at once, a writer holds it alone (POSIX: advisory
+// flock locks; Windows: share modes). A file held the other way by another
+// process is waited for about a second, then refused.
 class TFileStream final : public TStream {
 public:
     // Raises EFOpenError, naming the full path, when the file cannot be had.
@@ -24,13 +27,23 @@ public:
     // Writes all of the buffer or raises EWriteError.
     std::size_t Write(const void* buffer, std::size_t count) override;
 
-    // Writes the whole buffer at the end of the file. Should the system take
-    // less (a full disk, a file size limit), the file is cut back to the size
-    // it had and EWriteError is raised, so the file is never left half-written.
+    // Writes the whole buffer at the end of a file opened with fmOpenWrite and
+    // closes it; the object is spent then. Should the system refuse any part of
+    // it (a full disk, a file size limit, a failed flush or close), the file is
+    // cut back to the size it had and EWriteError is raised, so the file is
+    // never left half-written.
     void Append(const void* buffer, std::size_t count);
 
+    // How long to pause before trying a held file again, given the time already
+    // waited; 0 when the wait is over. Milliseconds.
+    static int NextPause(int waited);
+
 private:
-    void Truncate(std::int64_t size) noexcept;
+    // The platform parts of Append; each raises EWriteError.
+    std::int64_t EndOfFile();
+    void Commit();
+    // Empty when the file is cut back, else the system's reason.
+    std::string Truncate(std::int64_t size);
 
     std::string FFileName;
     std::intptr_t FHandle;

@@ -1,14 +1,20 @@
 #include "platform/FileStream.h"
 
 #include "platform/Exception.h"
+#include "platform/FileCalls.h"
 #include "platform/Path.h"
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/vfs.h>
+#else
+#include <sys/mount.h>
+#endif
 
 namespace reelkit {
 namespace {
@@ -18,15 +24,58 @@ namespace {
 constexpr const char* kInUseText =
     "The process cannot access the file because it is being used by another process";
 
-// NFS emulates flock with byte-range locks, where an exclusive lock needs a
-// handle open for writing; a file opened for reading takes a shared lock there,
-// which still keeps out every writer and every other exclusive open.
-int Lock(int fd, TFileMode mode) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-        return 0;
-    if (errno == EBADF && mode == TFileMode::fmOpenRead && ::flock(fd, LOCK_SH | LOCK_NB) == 0)
-        return 0;
-    return errno;
+// Network file systems (and FUSE, which may be one) can keep a write error
+// back until the data is flushed or the file closed.
+bool IsNetworkFileSystem(int fd) {
+#ifdef __linux__
+    struct statfs info {};
+    if (::fstatfs(fd, &info) != 0)
+        return true; // unknown: the flush is the safe side
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0x6969:     // NFS
+    case 0x517B:     // SMB
+    case 0xFE534D42: // SMB2
+    case 0xFF534D42: // CIFS
+    case 0x65735546: // FUSE
+    case 0x01021997: // 9P
+    case 0x00C36400: // Ceph
+        return true;
+    default:
+        return false;
+    }
+#else
+    struct statfs info {};
+    return ::fstatfs(fd, &info) != 0 || (info.f_flags & MNT_LOCAL) == 0;
+#endif
+}
+
+int DuplicateDescriptor(int fd) {
+    return ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+}
+
+void Pause(int milliseconds) {
+    const timespec pause{0, milliseconds * 1000000L};
+    ::nanosleep(&pause, nullptr);
+}
+
+// A file held the other way is tried again for a while. Where the file system
+// has no locks (NFS without a lock service, some FUSE and SMB mounts) the file
+// is used without one: such locks would only be advisory there anyway.
+int Lock(int fd, int operation) {
+    for (int waited = 0;;) {
+        if (FileCalls().flock(fd, operation | LOCK_NB) == 0)
+            return 0;
+        const int error = errno;
+        if (error == ENOLCK || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS)
+            return 0;
+        if (error == EINTR)
+            continue;
+        const int pause = TFileStream::NextPause(waited);
+        if (error != EWOULDBLOCK || pause == 0)
+            return error;
+        FileCalls().pause(pause);
+        waited += pause;
+    }
 }
 
 int Descriptor(std::intptr_t handle) {
@@ -35,24 +84,40 @@ int Descriptor(std::intptr_t handle) {
 
 } // namespace
 
+TFileCalls& FileCalls() {
+    static TFileCalls calls{::flock,
+                            ::fstat,
+                            ::write,
+                            ::ftruncate,
+                            IsNetworkFileSystem,
+                            ::fdatasync,
+                            DuplicateDescriptor,
+                            ::close,
+                            Pause};
+    return calls;
+}
+
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileName(fileName) {
     // O_NONBLOCK keeps a name that was swapped for a FIFO from hanging the open;
     // it has no effect on regular files.
-    const int access = mode == TFileMode::fmOpenRead ? O_RDONLY : O_WRONLY;
+    const bool reading = mode == TFileMode::fmOpenRead;
+    const int access = reading ? O_RDONLY : O_WRONLY | O_APPEND;
     const int fd = ::open(fileName.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        throw EFOpenError(ExpandFileName(fileName), std::strerror(errno));
+    if (fd < 0) {
+        const int error = errno;
+        throw EFOpenError(ExpandFileName(fileName), std::strerror(error));
+    }
 
     struct stat info {};
     int error = 0;
     const char* text = nullptr;
-    if (::fstat(fd, &info) != 0)
+    if (FileCalls().fstat(fd, &info) != 0)
         error = errno;
     else if (S_ISDIR(info.st_mode))
         error = EISDIR;
     else if (!S_ISREG(info.st_mode))
         error = ENODEV;
-    else if ((error = Lock(fd, mode)) == EWOULDBLOCK)
+    else if ((error = Lock(fd, reading ? LOCK_SH : LOCK_EX)) == EWOULDBLOCK)
         text = kInUseText;
     if (error != 0) {
         ::close(fd);
@@ -62,12 +127,12 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
 }
 
 TFileStream::~TFileStream() {
-    ::close(Descriptor(FHandle));
+    FileCalls().close(Descriptor(FHandle));
 }
 
 std::int64_t TFileStream::GetSize() {
     struct stat info {};
-    if (::fstat(Descriptor(FHandle), &info) != 0)
+    if (FileCalls().fstat(Descriptor(FHandle), &info) != 0)
         throw EReadError();
     return info.st_size;
 }
@@ -96,21 +161,53 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
     const auto* bytes = static_cast<const unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t put = ::write(Descriptor(FHandle), bytes + done, count - done);
+        const ssize_t put = FileCalls().write(Descriptor(FHandle), bytes + done, count - done);
         if (put > 0) {
             done += static_cast<std::size_t>(put);
             continue;
         }
-        if (put < 0 && errno == EINTR)
-            continue;
-        throw EWriteError(ExpandFileName(FFileName), std::strerror(put < 0 ? errno : ENOSPC));
+        const int error = put < 0 ? errno : ENOSPC;
+        if (error != EINTR)
+            throw EWriteError(ExpandFileName(FFileName), std::strerror(error));
     }
     return done;
 }
 
-void TFileStream::Truncate(std::int64_t size) noexcept {
-    while (::ftruncate(Descriptor(FHandle), static_cast<off_t>(size)) != 0 && errno == EINTR) {
+// The file was opened for appending, so the size taken under the lock is
+// where the bytes land.
+std::int64_t TFileStream::EndOfFile() {
+    struct stat info {};
+    if (FileCalls().fstat(Descriptor(FHandle), &info) != 0) {
+        const int error = errno;
+        throw EWriteError(ExpandFileName(FFileName), std::strerror(error));
     }
+    return info.st_size;
+}
+
+// Flushed while still locked where the file system may hold a write error back.
+// The close can report such an error too: it is made on a duplicate, so that
+// the lock and a way to cut the file back remain until it has succeeded.
+void TFileStream::Commit() {
+    const int fd = Descriptor(FHandle);
+    int error = 0;
+    if (FileCalls().flushNeeded(fd) && FileCalls().fdatasync(fd) != 0) {
+        error = errno;
+    } else if (const int spare = FileCalls().duplicate(fd); spare < 0) {
+        error = errno;
+    } else {
+        FHandle = spare;
+        if (FileCalls().close(fd) != 0)
+            error = errno;
+    }
+    if (error != 0)
+        throw EWriteError(ExpandFileName(FFileName), std::strerror(error));
+}
+
+std::string TFileStream::Truncate(std::int64_t size) {
+    while (FileCalls().ftruncate(Descriptor(FHandle), static_cast<off_t>(size)) != 0)
+        if (errno != EINTR)
+            return std::strerror(errno);
+    return {};
 }
 
 } // namespace reelkit

@@ -31,18 +31,34 @@ std::string SystemText(DWORD error) {
     return result;
 }
 
-// Only plain disk files are files for this tool. A directory that slips past
-// CreateFile is refused the way CreateFile itself refuses one; devices, pipes
-// and consoles are refused as well.
+// Only plain disk files are files for this tool: devices, pipes and consoles
+// are refused. (CreateFile opens no directory without backup semantics.)
 DWORD CheckPlainFile(HANDLE handle) {
-    if (::GetFileType(handle) != FILE_TYPE_DISK)
-        return ERROR_NOT_SUPPORTED;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(handle, &info))
-        return ::GetLastError();
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return ERROR_ACCESS_DENIED;
-    return ERROR_SUCCESS;
+    return ::GetFileType(handle) == FILE_TYPE_DISK ? ERROR_SUCCESS : ERROR_NOT_SUPPORTED;
+}
+
+// A file on another machine can keep a write error back until it is flushed.
+bool IsRemote(HANDLE handle) {
+    FILE_REMOTE_PROTOCOL_INFO info{};
+    return ::GetFileInformationByHandleEx(handle, FileRemoteProtocolInfo, &info, sizeof info) != 0;
+}
+
+// Readers share with readers; a writer shares with nobody. A file held the
+// other way is tried again for a while.
+HANDLE Open(const std::string& fileName, TFileMode mode) {
+    const bool reading = mode == TFileMode::fmOpenRead;
+    for (int waited = 0;;) {
+        const HANDLE handle = ::CreateFileA(
+            fileName.c_str(), reading ? GENERIC_READ : GENERIC_WRITE, reading ? FILE_SHARE_READ : 0,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION)
+            return handle;
+        const int pause = TFileStream::NextPause(waited);
+        if (pause == 0)
+            return handle;
+        ::Sleep(static_cast<DWORD>(pause));
+        waited += pause;
+    }
 }
 
 // ReadFile and WriteFile take a 32-bit count.
@@ -53,13 +69,11 @@ DWORD Part(std::size_t count) {
 } // namespace
 
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileName(fileName) {
-    // Share mode 0: while this handle lives, every other open of the file
-    // fails at once with a sharing violation instead of waiting.
-    const DWORD access = mode == TFileMode::fmOpenRead ? GENERIC_READ : GENERIC_WRITE;
-    const HANDLE handle = ::CreateFileA(fileName.c_str(), access, 0, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        throw EFOpenError(ExpandFileName(fileName), SystemText(::GetLastError()));
+    const HANDLE handle = Open(fileName, mode);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError(); // before the path lookup can change it
+        throw EFOpenError(ExpandFileName(fileName), SystemText(error));
+    }
     if (const DWORD error = CheckPlainFile(handle); error != ERROR_SUCCESS) {
         ::CloseHandle(handle);
         throw EFOpenError(ExpandFileName(fileName), SystemText(error));
@@ -102,8 +116,10 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         DWORD put = 0;
-        if (!::WriteFile(Handle(FHandle), bytes + done, Part(count - done), &put, nullptr))
-            throw EWriteError(ExpandFileName(FFileName), SystemText(::GetLastError()));
+        if (!::WriteFile(Handle(FHandle), bytes + done, Part(count - done), &put, nullptr)) {
+            const DWORD error = ::GetLastError();
+            throw EWriteError(ExpandFileName(FFileName), SystemText(error));
+        }
         if (put == 0)
             throw EWriteError(ExpandFileName(FFileName), SystemText(ERROR_DISK_FULL));
         done += put;
@@ -111,11 +127,45 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
     return done;
 }
 
-void TFileStream::Truncate(std::int64_t size) noexcept {
+// The file is held alone, so its end stays where it is found here.
+std::int64_t TFileStream::EndOfFile() {
+    LARGE_INTEGER position{};
+    if (!::SetFilePointerEx(Handle(FHandle), LARGE_INTEGER{}, &position, FILE_END)) {
+        const DWORD error = ::GetLastError();
+        throw EWriteError(ExpandFileName(FFileName), SystemText(error));
+    }
+    return position.QuadPart;
+}
+
+// Flushed while still held where the file system may hold a write error back.
+// The close can report such an error too: it is made on a duplicate, so that a
+// way to cut the file back remains until it has succeeded.
+void TFileStream::Commit() {
+    const HANDLE handle = Handle(FHandle);
+    const HANDLE process = ::GetCurrentProcess();
+    HANDLE spare = nullptr;
+    DWORD error = ERROR_SUCCESS;
+    if (IsRemote(handle) && !::FlushFileBuffers(handle)) {
+        error = ::GetLastError();
+    } else if (!::DuplicateHandle(process, handle, process, &spare, 0, FALSE,
+                                  DUPLICATE_SAME_ACCESS)) {
+        error = ::GetLastError();
+    } else {
+        FHandle = reinterpret_cast<std::intptr_t>(spare);
+        if (!::CloseHandle(handle))
+            error = ::GetLastError();
+    }
+    if (error != ERROR_SUCCESS)
+        throw EWriteError(ExpandFileName(FFileName), SystemText(error));
+}
+
+std::string TFileStream::Truncate(std::int64_t size) {
     LARGE_INTEGER distance{};
     distance.QuadPart = size;
-    if (::SetFilePointerEx(Handle(FHandle), distance, nullptr, FILE_BEGIN))
-        ::SetEndOfFile(Handle(FHandle));
+    if (!::SetFilePointerEx(Handle(FHandle), distance, nullptr, FILE_BEGIN) ||
+        !::SetEndOfFile(Handle(FHandle)))
+        return SystemText(::GetLastError());
+    return {};
 }
 
 } // namespace reelkit

@@ -6,12 +6,13 @@ namespace reelkit {
 
 // The full path of name: a relative name is taken against the current
 // directory, and "." and ".." are folded by the text alone (links are not
-// followed).
+// followed). Empty when a relative name cannot be made full: the current
+// directory is gone.
 std::string ExpandFileName(const std::string& name);
 
 // True when path names an existing file that is not a directory, links
-// followed. On POSIX only regular files count; a device or pipe that gets past
-// this test is refused when it is opened.
+// followed: a link to nothing is not found. On POSIX only regular files count; a device or pipe
+// that gets past this test is refused when it is opened.
 bool FileExists(const std::string& path);
 
 } // namespace reelkit

@@ -13,7 +13,7 @@ std::string ExpandFileName(const std::string& name) {
         std::vector<char> cwd(4096);
         while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
             if (errno != ERANGE)
-                return name; // no current directory: the name cannot be found either
+                return {};
             cwd.resize(cwd.size() * 2);
         }
         whole = cwd.data();

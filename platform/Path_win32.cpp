@@ -16,7 +16,7 @@ std::string ExpandFileName(const std::string& name) {
         const DWORD length =
             ::GetFullPathNameA(name.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
         if (length == 0)
-            return name;
+            return {};
         if (length < path.size())
             return std::string(path.data(), length);
         // Too small: length is the size needed, terminator included. The
@@ -25,9 +25,18 @@ std::string ExpandFileName(const std::string& name) {
     }
 }
 
+// Opened, not merely looked up, so that links are followed to what they name.
 bool FileExists(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    const HANDLE handle =
+        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool file = ::GetFileInformationByHandle(handle, &info) &&
+                      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    ::CloseHandle(handle);
+    return file;
 }
 
 } // namespace reelkit

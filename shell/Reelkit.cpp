@@ -101,6 +101,8 @@ TExitStatus Run(int argc, char** argv) {
 int main(int argc, char* argv[]) {
     PrepareProcess();
     const TExitStatus status = Run(argc, argv);
-    ConsoleFlush();
+    // Output the system refused is a failure, even of a run that went well.
+    if (!ConsoleFlush() && status == esSuccess)
+        return esFailure;
     return status;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Windows: cross-build Reelkit.exe with mingw-w64, then run the unit tests and
 # the end-to-end suite against it under wine. The end-to-end suite itself is
-# the native one from the release build, pointed at Reelkit.exe.
+# the native one from the release build, pointed at Reelkit.exe. Then, as root,
+# the file checks of tests/stress/wine_files.sh on a tiny tmpfs.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -38,3 +39,7 @@ timeout 600 "$WINE" build/windows/tests/reelkit_tests.exe
 
 REELKIT_EXE="$PWD/build/windows/Reelkit.exe" REELKIT_RUNNER="$WINE" REELKIT_WINDOWS_PATHS=1 \
     timeout 900 build/release/tests/e2e/reelkit_e2e
+
+# A tiny file system filled to the last byte, and files held by other programs.
+WINE="$WINE" timeout 300 bash tests/stress/wine_files.sh "$PWD/build/windows/Reelkit.exe" \
+    "$PWD/build/windows/tests/reelkit_hold_file.exe" "$PWD/build/release/Reelkit"

@@ -8,12 +8,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -220,7 +223,15 @@ protected:
     }
 
     TRun Reelkit(const TArgs& args, rlim_t limit = RLIM_INFINITY) const {
+        return ReelkitIn("", args, limit);
+    }
+
+    // Through "sh -c shell", when given, with the program's words as "$0" "$@".
+    TRun ReelkitIn(const std::string& shell, const TArgs& args,
+                   rlim_t limit = RLIM_INFINITY) const {
         TArgs words;
+        if (!shell.empty())
+            words = {"sh", "-c", shell};
         if (kRunner)
             words.push_back(Env("REELKIT_RUNNER"));
         words.push_back(Env("REELKIT_EXE").empty() ? REELKIT_EXE_DEFAULT : Env("REELKIT_EXE"));
@@ -320,16 +331,71 @@ INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
     Fail("+$ t.tap u.$C", kReadError), Fail("+$ t.tap v.$B", kProgramLength)));
 // clang-format on
 
-TEST_F(ReelkitTest, FileHeldElsewhereIsReportedAtOnce) {
+// Another program holds a file with flock, for a moment or for the whole run:
+// readers share, a writer waits about a second for a file held, then gives up.
+TEST_F(ReelkitTest, HeldFilesAreSharedWaitedForOrRefused) {
     if (kRunner)
         GTEST_SKIP() << "a runner keeps its own account of who holds a file";
-    for (const std::string held : {"t.tap", "d3"}) {
-        const int fd = ::open((FDir / held).c_str(), O_RDONLY | O_CLOEXEC);
-        ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    struct THold {
+        const char* file;
+        int lock;
+        int ms; // 0: for the whole run
+        bool appends;
+    };
+    const THold holds[] = {{"d3", LOCK_SH, 0, true},   {"t.tap", LOCK_SH, 0, false},
+                           {"d3", LOCK_EX, 300, true}, {"t.tap", LOCK_EX, 300, true},
+                           {"d3", LOCK_EX, 0, false},  {"t.tap", LOCK_EX, 0, false}};
+    for (const auto& [file, lock, ms, appends] : holds) {
+        SCOPED_TRACE(::testing::Message() << file << " " << lock << " " << ms);
+        WriteFile(FDir / "t.tap", kImage);
+        const int fd = ::open((FDir / file).c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(::flock(fd, lock), 0);
+        std::thread release;
+        if (ms > 0)
+            release = std::thread([fd, delay = ms] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+                ::close(fd);
+            });
+        const auto start = std::chrono::steady_clock::now();
         const TRun run = Reelkit(Split("+b t.tap d3"));
-        ::close(fd);
-        Check(OpenFail("", held), run);
+        const auto took = std::chrono::steady_clock::now() - start;
+        if (ms > 0)
+            release.join();
+        else
+            ::close(fd);
+        Check(appends ? Ok("", kData3) : OpenFail("", file), run);
+        if (!appends) {
+            EXPECT_GE(took, std::chrono::milliseconds(900));
+            EXPECT_LT(took, std::chrono::seconds(4));
+        }
     }
+}
+
+// Standard output that refuses the text fails a run that would have succeeded.
+TEST_F(ReelkitTest, RefusedOutputIsAFailure) {
+    const std::tuple<const char*, const char*, int, std::string> cases[] = {
+        {">/dev/full", "--help", 1, ""},
+        {">&-", "--help", 1, ""},
+        {">/dev/full", "+b t.tap d3", 0, kData3},
+        {">/dev/full", "+b", 2, ""},
+        {">/dev/full", "+b t.tap x", 1, ""}};
+    for (const auto& [redirect, args, status, appended] : cases) {
+        SCOPED_TRACE(std::string(redirect) + " " + args);
+        if (kRunner && std::string_view(redirect) == ">&-")
+            continue; // a runner opens files of its own, which may take the free descriptor
+        WriteFile(FDir / "t.tap", kImage);
+        const TRun run = ReelkitIn(std::string("exec \"$0\" \"$@\" ") + redirect, Split(args));
+        Check({{}, "", status, appended}, run);
+    }
+}
+
+// A relative name cannot be made full without a current directory.
+TEST_F(ReelkitTest, RemovedWorkingDirectoryFindsNoRelativeName) {
+    if (kRunner)
+        GTEST_SKIP() << "a Windows program's working directory cannot be removed";
+    const std::string gone = "mkdir gone && cd gone && rmdir ../gone && exec \"$0\" \"$@\"";
+    Check(Usage("", NotFound(2)), ReelkitIn(gone, Split("+b t.tap d3")));
+    Check(Usage("", NotFound(3)), ReelkitIn(gone, {"+b", (FDir / "t.tap").string(), "d3"}));
 }
 
 TEST_F(ReelkitTest, ShortWriteLeavesImageAsItWas) {

@@ -30,21 +30,3 @@ TEST(TrimSystemText, DropsTrailingBlanksControlsAndStops) {
     for (const auto& [text, trimmed] : cases)
         EXPECT_EQ(TrimSystemText(text), trimmed) << text;
 }
-
-class FileStreamTest : public TTempDirTest {};
-
-TEST_F(FileStreamTest, HeldOrMissingFileCannotBeOpened) {
-    const std::string held = Path("held.bin"), missing = Path("missing.bin");
-    WriteBytes(held, {1, 2, 3});
-    for (auto first : {TFileMode::fmOpenRead, TFileMode::fmOpenWrite}) {
-        TFileStream holder(held, first);
-        for (auto mode : {TFileMode::fmOpenRead, TFileMode::fmOpenWrite})
-            for (const std::string& path : {held, missing}) {
-                const std::string prefix = "Cannot open file \"" + path + "\". ";
-                const auto failure = FailureOf<EFOpenError>([&] { TFileStream again(path, mode); });
-                EXPECT_EQ(failure.substr(0, prefix.size()), prefix);
-            }
-    }
-    EXPECT_FALSE(std::filesystem::exists(missing));
-    EXPECT_EQ(TFileStream(held, TFileMode::fmOpenRead).GetSize(), 3);
-}
