@@ -144,7 +144,7 @@ const std::string k17 = "File to add as header must have 17 bytes lenght";
 const std::string kReadError = "Stream read error";
 std::string NotFound(int at) { return "Specified in agrument " + std::to_string(at) + " file is not found"; }
 
-TCase Ok(const char* args, std::string appended) { return {Split(args), "", 0, appended}; }
+TCase Ok(const char* args, const std::string& appended) { return {Split(args), "", 0, appended}; }
 TCase Help(const char* args) { return {Split(args), kUsage, 0, ""}; }
 TCase Usage(const char* args, const std::string& text) { return {Split(args), text + "\r\n" + kUsage, 2, ""}; }
 TCase Fail(const char* args, const std::string& text) { return {Split(args), kFailure + text + "\r\n", 1, ""}; }
