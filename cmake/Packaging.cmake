@@ -88,8 +88,12 @@ converted from the Hobeta format.")
             set(REELKIT_LINTIAN_TAG statically-linked-binary)
         endif()
         configure_file(${REELKIT_PACKAGING_DIR}/lintian-overrides.in lintian-overrides @ONLY)
+        # In the package only: cpack installs the rest, then this component.
         install(FILES ${CMAKE_CURRENT_BINARY_DIR}/lintian-overrides
-                DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME reelkit)
+                DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME reelkit
+                COMPONENT deb EXCLUDE_FROM_ALL)
+        set(CPACK_INSTALL_CMAKE_PROJECTS
+            "${PROJECT_BINARY_DIR};${PROJECT_NAME};ALL;/" "${PROJECT_BINARY_DIR};${PROJECT_NAME};deb;/")
     else()
         set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     endif()
