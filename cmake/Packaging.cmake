@@ -45,7 +45,7 @@ if(WIN32)
 else()
     # The licence's notice in the machine-readable copyright file: every line
     # indented, an empty one written as " .".
-    file(READ LICENSE REELKIT_LICENSE_TEXT)
+    file(READ ${PROJECT_SOURCE_DIR}/LICENSE REELKIT_LICENSE_TEXT)
     string(FIND "${REELKIT_LICENSE_TEXT}" "Permission is hereby granted" start)
     string(SUBSTRING "${REELKIT_LICENSE_TEXT}" ${start} -1 REELKIT_LICENSE_TEXT)
     string(STRIP "${REELKIT_LICENSE_TEXT}" REELKIT_LICENSE_TEXT)
