@@ -1,7 +1,8 @@
 # Read by cpack before it packs. Every archive entry is stamped with
 # SOURCE_DATE_EPOCH: the caller's, or else the time of the last commit.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
-    execute_process(COMMAND git -C "${CPACK_REELKIT_SOURCE_DIR}" log -1 --format=%ct
+    # The checkout may belong to another user than the one packing.
+    execute_process(COMMAND git -c safe.directory=* -C "${CPACK_REELKIT_SOURCE_DIR}" log -1 --format=%ct
                     OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE
                     RESULT_VARIABLE status ERROR_QUIET)
     if(status EQUAL 0 AND epoch MATCHES "^[0-9]+$")

@@ -14,6 +14,7 @@ fail() {
     exit 1
 }
 unset SOURCE_DATE_EPOCH # the packages take the last commit's time
+git() { command git -c safe.directory='*' "$@"; } # the checkout may not be root's
 commit=$(git rev-parse HEAD)
 work=$(mktemp -d /tmp/reelkit-reproducible.XXXXXX)
 trap 'rm -rf "$work"' EXIT
