@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Measures what one `Reelkit +b` of a full block costs, and checks it against its targets.
 
 A `+b` of a 65,533-byte block must cost no more than starting a process that does nothing:

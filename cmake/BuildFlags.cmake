@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # How the product code is compiled and Reelkit is linked: hardened as Debian
 # hardens its packages, statically where the platform allows, and reproducibly:
 # the same commit gives the same bytes in any build folder.

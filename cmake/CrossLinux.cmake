@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The common part of the Linux cross toolchain files: the Debian cross compiler
 # for REELKIT_CROSS_TRIPLET, its libraries, and qemu user emulation to run what
 # it builds (REELKIT_CROSS_QEMU).

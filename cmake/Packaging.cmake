@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Binary packages: `cpack` in a build directory makes a .deb on Linux and a
 # .zip on Windows. project(VERSION) is the only version: the top entry of
 # packaging/changelog must name it, and its date is the release date that the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds Reelkit for 64-bit ARM Linux on a Debian host
 # (apt-get install g++-aarch64-linux-gnu qemu-user-static). char is unsigned
 # there. Configure with -DREELKIT_STATIC=ON: the tests run the static program

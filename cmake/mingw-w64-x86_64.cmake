@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds Reelkit.exe for 64-bit Windows with mingw-w64 on a Debian host
 # (apt-get install g++-mingw-w64-x86-64-posix). Everything is linked
 # statically, so the executables need no runtime DLLs on the target machine.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds Reelkit for IBM Z Linux on a Debian host
 # (apt-get install g++-s390x-linux-gnu qemu-user-static). It is big-endian.
 # Configure with -DREELKIT_STATIC=ON: the tests run the static program under

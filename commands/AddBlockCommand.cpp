@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/AddBlockCommand.h"
 
 #include "formats/BlockLength.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/AddFileCommand.h"
 
 #include "formats/BlockLength.h"

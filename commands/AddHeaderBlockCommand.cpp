@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/AddHeaderBlockCommand.h"
 
 #include "platform/Console.h"

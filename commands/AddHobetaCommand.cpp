@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/AddHobetaCommand.h"
 
 #include "model/ZXFileInfo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands/Command.h"
 
 #include "shell/ClassFactory.h"

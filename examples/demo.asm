@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: MIT
 ; The machine-code part of the example tape. The BASIC loader loads it
 ; at 32768 and calls it there.
         org 32768

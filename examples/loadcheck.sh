@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks, without a screen, that a tape loads and runs: Fuse emulates a 48K
 # Spectrum with the free OpenSE BASIC ROM under Xvfb, `load ""` is typed as a
 # person would, and a breakpoint at ADDRESS ends Fuse as soon as the loaded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "formats/BlockLength.h"
 
 #include "shell/AppTypes.h"

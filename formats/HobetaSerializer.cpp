@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A Hobeta file keeps one ZX Spectrum file behind a 17-byte header, numbers
 // little-endian:
 //

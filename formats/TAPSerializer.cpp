@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A TAP image is a bare sequence of blocks, all numbers little-endian:
 //
 //   +0  2  block length N + 2 (flag and checksum included)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any bytes as a whole Windows command line: the split never yields an empty
 // argument or one holding a double quote, and the arguments, each put back in
 // double quotes behind a program name, split into the same list again.

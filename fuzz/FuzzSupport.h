@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Shared by the fuzz targets. A failed check aborts, so that libFuzzer and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Header fields from an argument list: a header that keeps the model's rules,
 // or one of the model's or the reader's messages. Byte 0 picks the constructor,
 // bytes 1-2 are the length a caller gives, the rest split on '\0' are the

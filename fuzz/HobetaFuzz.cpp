@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any bytes as a Hobeta file: a header and data that agree with the file, or a
 // clean report.
 #include "FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any text as argument 1 of NextNumberArgument: a number from 0 to 65535, or
 // one of the two number messages; the number reads back in every notation.
 #include "FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs every file in the given folders once through the fuzz target it is
 // linked with, so that the ordinary test suite replays the seeds and every
 // crash ever found.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A header and data derived from the input, appended with WriteFile to an empty
 // image: the image then holds exactly the expected two blocks, or it is still
 // empty and the refusal is the one due. Input: type, flags (name length, length

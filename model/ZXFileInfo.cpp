@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/ZXFileInfo.h"
 
 #include "shell/AppTypes.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Read by cpack before it packs. Every archive entry is stamped with
 # SOURCE_DATE_EPOCH: the caller's, or else the time of the last commit.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})

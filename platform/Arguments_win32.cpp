@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Arguments.h"
 
 #include "platform/CommandLine.h"

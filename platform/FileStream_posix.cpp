@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/FileStream.h"
 
 #include "platform/Exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Process.h"
 
 #define WIN32_LEAN_AND_MEAN

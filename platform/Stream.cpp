@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Stream.h"
 
 #include "platform/Exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/ClassFactory.h"
 
 #include "commands/AddBlockCommand.h"

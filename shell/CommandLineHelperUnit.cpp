@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/CommandLineHelperUnit.h"
 
 #include "platform/Path.h"

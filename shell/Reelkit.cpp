@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reelkit: appends blocks to ZX Spectrum TAP tape images.
 #include "platform/Arguments.h"
 #include "platform/Console.h"

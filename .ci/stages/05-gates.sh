@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Code-health gates, first because they are quick: every C++ file formatted as
 # .clang-format says, no clang-tidy finding under .clang-tidy, and a clang
 # build with warnings as errors whose tests pass. (The gcc and mingw builds
@@ -12,6 +13,9 @@ apt-get install -y --no-install-recommends \
     g++-mingw-w64-x86-64-posix
 
 export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
+missing=$(git ls-files '*.cpp' '*.h' '*.cmake' '*.sh' '*.py' 'CMakeLists.txt' | xargs grep -L 'SPDX-License-Identifier: MIT' || true)
+[ -z "$missing" ] || { echo "05-gates: no licence line in: $missing" >&2; exit 1; }
+
 SECONDS=0
 find . \( -path ./build -o -path ./.git \) -prune -o \( -name '*.cpp' -o -name '*.h' \) -print0 |
     xargs -0 clang-format-14 --dry-run -Werror

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Windows: cross-build Reelkit.exe with mingw-w64, then run the unit tests and
 # the end-to-end suite against it under wine. The end-to-end suite itself is
 # the native one from the release build, pointed at Reelkit.exe. Then, as root,

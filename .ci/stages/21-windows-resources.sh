@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Windows resources: Reelkit.exe must carry the version resource, with the
 # project's version from CMake, and exactly the application manifest in
 # platform/win32 (run as the invoker, long paths). Reuses the build of

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Other CPUs: Reelkit cross-built for ARM64 (where char is unsigned) and s390x
 # (big-endian), statically linked, with its unit, end-to-end, fuzz-replay and
 # stress suites run under qemu user emulation: the same bytes and messages.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Fuzzing: every libFuzzer target runs about a minute (FUZZ_SECONDS) on a copy
 # of its corpus and its saved regressions, under AddressSanitizer and
 # UndefinedBehaviorSanitizer, two at a time. Any finding fails the stage; the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Memory checking: the unit tests and the replayed fuzz corpus run under
 # valgrind memcheck, and the end-to-end and stress suites run the program under
 # it through REELKIT_RUNNER. Any valgrind report fails the stage.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The README's run command, the example Makefile under make -j4 (a second run
 # on the up-to-date tree must do nothing), the manual page, and the .deb:
 # installed, and the example built again with the installed reelkit.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Proof that the example tape loads and runs, made with the load check that
 # users run on their own tapes: the code must reach finish with A = 17, the
 # length of its message. A tape cut short must fail the same check.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The release as a user gets it: one version everywhere, a .deb in which
 # lintian finds no error and no warning, and the hardening in place.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Reproducible builds: the current commit, cloned into two folders of
 # different names and built one after the other, must give byte-identical
 # Reelkit, .deb, Reelkit.exe and .zip. Only what is compared is built.

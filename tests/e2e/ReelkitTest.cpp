@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the Reelkit program itself, as a user would, each test in a fresh
 // directory, and checks its output, its exit status and every byte of the files.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "formats/TAPSerializer.h"
 #include "TestSupport.h"
 #include "formats/BlockLength.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Holds a file open as another Windows program would, for checks run from a
 // script: HoldFile <file> share|alone <ready file> <release file>. The file is
 // opened for reading, shared with readers or with nobody; the ready file is

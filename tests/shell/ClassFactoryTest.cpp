@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/ClassFactory.h"
 #include "TestSupport.h"
 #include "formats/HobetaSerializer.h"

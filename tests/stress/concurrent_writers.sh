@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: concurrent_writers.sh <Reelkit binary>; env REELKIT_RUNNER: a program to run it with.
 # Forty writers let go at once on one image, all reading one input: each waits
 # its turn and appends its whole tape file, and the image ends as a clean run

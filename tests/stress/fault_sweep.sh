@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: fault_sweep.sh <Reelkit binary>; env REELKIT_RUNNER: a program to run it with,
 # REELKIT_CUT_STEP: bytes between cut points (1, every byte, by default).
 # Each command, cut short by a file size limit at every byte of its append,

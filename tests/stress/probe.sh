@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by a stress script with the tools it needs: ". probe.sh stat flock ...".
 # Where one is missing, or lacks the GNU or util-linux form the script uses, the
 # script reports itself skipped with status 77 (ctest's SKIP_RETURN_CODE);

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: wine_files.sh <Reelkit.exe> <reelkit_hold_file.exe> <native Reelkit>; env WINE: wine64.
 # Needs root, to mount a tiny tmpfs. Reelkit.exe under wine:
 # - fills a 64 KiB file system block by block: every append that fits lands,
