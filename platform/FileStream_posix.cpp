@@ -59,6 +59,18 @@ void Pause(int milliseconds) {
     ::nanosleep(&pause, nullptr);
 }
 
+// ENOTSUP and EOPNOTSUPP are one code on Linux, two on some other systems.
+bool IsLockUnsupported(int error) {
+    switch (error) {
+    case ENOLCK:
+    case ENOSYS:
+    case ENOTSUP:
+        return true;
+    default:
+        return error == EOPNOTSUPP;
+    }
+}
+
 // A file held the other way is tried again for a while. Where the file system
 // has no locks (NFS without a lock service, some FUSE and SMB mounts) the file
 // is used without one: such locks would only be advisory there anyway.
@@ -67,7 +79,7 @@ int Lock(int fd, int operation) {
         if (FileCalls().flock(fd, operation | LOCK_NB) == 0)
             return 0;
         const int error = errno;
-        if (error == ENOLCK || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS)
+        if (IsLockUnsupported(error))
             return 0;
         if (error == EINTR)
             continue;
@@ -189,19 +201,19 @@ std::int64_t TFileStream::EndOfFile() {
 // The close can report such an error too: it is made on a duplicate, so that
 // the lock and a way to cut the file back remain until it has succeeded.
 void TFileStream::Commit() {
-    const int fd = Descriptor(FHandle);
-    int error = 0;
-    if (FileCalls().flushNeeded(fd) && FileCalls().fdatasync(fd) != 0) {
-        error = errno;
-    } else if (const int spare = FileCalls().duplicate(fd); spare < 0) {
-        error = errno;
-    } else {
-        FHandle = spare;
-        if (FileCalls().close(fd) != 0)
-            error = errno;
-    }
-    if (error != 0)
+    const auto fail = [this] {
+        const int error = errno;
         throw EWriteError(ExpandFileName(FFileName), std::strerror(error));
+    };
+    const int fd = Descriptor(FHandle);
+    if (FileCalls().flushNeeded(fd) && FileCalls().fdatasync(fd) != 0)
+        fail();
+    const int spare = FileCalls().duplicate(fd);
+    if (spare < 0)
+        fail();
+    FHandle = spare;
+    if (FileCalls().close(fd) != 0)
+        fail();
 }
 
 std::string TFileStream::Truncate(std::int64_t size) {
