@@ -142,22 +142,20 @@ std::int64_t TFileStream::EndOfFile() {
 // The close can report such an error too: it is made on a duplicate, so that a
 // way to cut the file back remains until it has succeeded.
 void TFileStream::Commit() {
+    const auto fail = [this] {
+        const DWORD error = ::GetLastError();
+        throw EWriteError(ExpandFileName(FFileName), SystemText(error));
+    };
     const HANDLE handle = Handle(FHandle);
     const HANDLE process = ::GetCurrentProcess();
+    if (IsRemote(handle) && !::FlushFileBuffers(handle))
+        fail();
     HANDLE spare = nullptr;
-    DWORD error = ERROR_SUCCESS;
-    if (IsRemote(handle) && !::FlushFileBuffers(handle)) {
-        error = ::GetLastError();
-    } else if (!::DuplicateHandle(process, handle, process, &spare, 0, FALSE,
-                                  DUPLICATE_SAME_ACCESS)) {
-        error = ::GetLastError();
-    } else {
-        FHandle = reinterpret_cast<std::intptr_t>(spare);
-        if (!::CloseHandle(handle))
-            error = ::GetLastError();
-    }
-    if (error != ERROR_SUCCESS)
-        throw EWriteError(ExpandFileName(FFileName), SystemText(error));
+    if (!::DuplicateHandle(process, handle, process, &spare, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        fail();
+    FHandle = reinterpret_cast<std::intptr_t>(spare);
+    if (!::CloseHandle(handle))
+        fail();
 }
 
 std::string TFileStream::Truncate(std::int64_t size) {
