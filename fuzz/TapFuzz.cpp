@@ -5,12 +5,14 @@
 // from input, data repeated to size), parameter 1, parameter 2, size, stream
 // position, name, data.
 #include "FuzzSupport.h"
+#include "formats/BlockLength.h"
 #include "formats/TAPSerializer.h"
 #include "model/ZXFileInfo.h"
 #include "platform/Exception.h"
 #include "platform/MemoryStream.h"
 
 #include <algorithm>
+#include <utility>
 
 using namespace reelkit;
 using namespace reelkit::fuzz;
@@ -78,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
     std::string refusal;
     if (data.size() != header.GetLength()) // an undefined header keeps length 0
         refusal = "Length in file data and length specified in file header are different";
-    else if (data.size() > 65533)
+    else if (std::cmp_greater(data.size(), kMaxBlockData))
         refusal = "File to add to image is too large";
     else if (type == zftUndefined)
         refusal = "An attempt to parse not initialized FileInfo";

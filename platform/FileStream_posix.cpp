@@ -50,6 +50,16 @@ bool IsNetworkFileSystem(int fd) {
 #endif
 }
 
+// Data only, not the times: all that a failed write would show up in. macOS
+// declares no fdatasync.
+int FlushData(int fd) {
+#ifdef __APPLE__
+    return ::fsync(fd);
+#else
+    return ::fdatasync(fd);
+#endif
+}
+
 int DuplicateDescriptor(int fd) {
     return ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
 }
@@ -98,15 +108,9 @@ int Descriptor(std::intptr_t handle) {
 } // namespace
 
 TFileCalls& FileCalls() {
-    static TFileCalls calls{::flock,
-                            ::fstat,
-                            ::write,
-                            ::ftruncate,
-                            IsNetworkFileSystem,
-                            ::fdatasync,
-                            DuplicateDescriptor,
-                            ::close,
-                            Pause};
+    static TFileCalls calls{
+        ::flock, ::fstat, ::write, ::ftruncate, IsNetworkFileSystem, FlushData, DuplicateDescriptor,
+        ::close, Pause};
     return calls;
 }
 

@@ -83,7 +83,8 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
 }
 
 TFileStream::~TFileStream() {
-    ::CloseHandle(Handle(FHandle));
+    if (Handle(FHandle) != INVALID_HANDLE_VALUE)
+        ::CloseHandle(Handle(FHandle));
 }
 
 std::int64_t TFileStream::GetSize() {
@@ -139,21 +140,17 @@ std::int64_t TFileStream::EndOfFile() {
 }
 
 // Flushed while still held where the file system may hold a write error back.
-// The close can report such an error too: it is made on a duplicate, so that a
-// way to cut the file back remains until it has succeeded.
+// The handle is the only one, so its close is the one the file system sees;
+// should it fail, the file cannot be cut back and the report says so.
 void TFileStream::Commit() {
     const auto fail = [this] {
         const DWORD error = ::GetLastError();
         throw EWriteError(ExpandFileName(FFileName), SystemText(error));
     };
     const HANDLE handle = Handle(FHandle);
-    const HANDLE process = ::GetCurrentProcess();
     if (IsRemote(handle) && !::FlushFileBuffers(handle))
         fail();
-    HANDLE spare = nullptr;
-    if (!::DuplicateHandle(process, handle, process, &spare, 0, FALSE, DUPLICATE_SAME_ACCESS))
-        fail();
-    FHandle = reinterpret_cast<std::intptr_t>(spare);
+    FHandle = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
     if (!::CloseHandle(handle))
         fail();
 }

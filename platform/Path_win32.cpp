@@ -31,8 +31,16 @@ bool FileExists(const std::string& path) {
     const HANDLE handle =
         ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return false;
+    if (handle == INVALID_HANDLE_VALUE) {
+        // Present but not to be opened now (no access, held by another program):
+        // the open that follows reports why, as on POSIX.
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return false;
+        const DWORD attributes = ::GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
     BY_HANDLE_FILE_INFORMATION info{};
     const bool file = ::GetFileInformationByHandle(handle, &info) &&
                       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -45,4 +45,9 @@ grep -q 'requestedExecutionLevel level="asInvoker"' <<<"$manifest" || fail "not 
 grep -q '<longPathAware[^>]*>true</longPathAware>' <<<"$manifest" || fail "not longPathAware"
 [ "$(grep -c '<supportedOS Id=' <<<"$manifest")" -eq 5 ] || fail "not Vista to 10/11"
 
-echo "21-windows-resources: $exe $version carries its version resource and manifest"
+# Address space layout randomisation with 64-bit addresses, and no execution
+# from data pages: DllCharacteristics HIGH_ENTROPY_VA | DYNAMIC_BASE | NX_COMPAT.
+characteristics=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '$1 == "DllCharacteristics" { print $2 }')
+(((0x$characteristics & 0x160) == 0x160)) || fail "no ASLR or DEP: DllCharacteristics $characteristics"
+
+echo "21-windows-resources: $exe $version carries its version resource, manifest, ASLR and DEP"

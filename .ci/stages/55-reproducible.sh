@@ -8,7 +8,7 @@ cd "$(dirname "$0")/../.."
 
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y --no-install-recommends \
-    cmake make g++ libgtest-dev git groff-base g++-mingw-w64-x86-64-posix
+    cmake make g++ libgtest-dev git groff-base g++-mingw-w64-x86-64-posix unzip
 
 fail() {
     echo "55-reproducible: $*" >&2
@@ -47,5 +47,12 @@ for pattern in "${artifacts[@]}"; do
         fail "$first differs between the two builds"
     fi
     echo "identical: $first ($(sha256sum <"$work/first/$first" | cut -c1-16))"
+done
+
+# The Windows zip holds what the README promises, the manual included.
+zip=$(echo "$work"/first/build/windows/Reelkit-*-windows.zip)
+listing=$(unzip -Z1 "$zip" | sed 's|^[^/]*/||' | sort)
+for member in LICENSE README.md Reelkit.exe Reelkit.txt; do
+    grep -qxF "$member" <<<"$listing" || fail "${zip##*/} lacks $member: $listing"
 done
 echo "55-reproducible: passed"

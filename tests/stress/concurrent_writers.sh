@@ -27,7 +27,17 @@ for ((i = 1; i <= writers; i++)); do
     (exec 9>&- && touch ready$i && writer $i image.tap &&
         flock -s gate "${runner[@]}" "$exe" "${args[@]}" >out$i; echo $? >status$i) &
 done
-while [ "$(ls ready* | wc -l)" -lt "$writers" ]; do sleep 0.05; done
+# Every wait here is bounded: a helper that died fails the script, never hangs it.
+await() { # <seconds> <condition...>
+    local limit=$(($1 * 100))
+    shift
+    until "$@"; do
+        ((limit-- > 0)) || { fail "gave up waiting for: $*" && exit 1; }
+        sleep 0.01
+    done
+}
+all_ready() { [ "$(ls ready* 2>/dev/null | wc -l)" -ge "$writers" ]; }
+await 60 all_ready
 sleep 0.3 && flock -u 9 && wait
 
 printf 'An unknown exception occured\r\nException text:\r\n\tCannot open file "%s". %s\r\n' \
@@ -43,6 +53,7 @@ for ((i = 1; i <= writers; i++)); do
     fi
 done
 appended=${#left[@]}
+((appended > 0)) || fail "no writer appended"
 
 # Walk the image: at each offset the tape file of a writer that is still
 # missing, found by the ZX name in its header ("fileN").
@@ -60,7 +71,7 @@ done
 hold() {
     rm -f locked release
     timeout 60 flock -x image.tap -c 'touch locked; until [ -e release ]; do sleep 0.02; done' &
-    while [ ! -e locked ]; do sleep 0.01; done
+    await 60 test -e locked
 }
 release() { touch release && wait; }
 writer 1 image.tap

@@ -35,7 +35,11 @@ echo "$((run - 1)) appends fitted; the next was undone"
 hold() {
     rm -f ready release
     "$wine" "$holder" "$1" "$2" ready release &
-    while [ ! -e ready ]; do sleep 0.05; done
+    for ((tries = 0; tries < 600; tries++)); do
+        [ -e ready ] && return
+        sleep 0.05
+    done
+    fail "the holder of $1 did not start" && exit 1
 }
 release() { touch release && wait; }
 printf 'some input' >input.bin && : >image.tap
