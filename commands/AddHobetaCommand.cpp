@@ -8,7 +8,8 @@
 
 namespace reelkit {
 
-// +$ TAPFile HobetaFile: everything is read before anything is written.
+// +$ TAPFile HobetaFile: everything is read before anything is written, and the
+// reader holds the Hobeta file until the append is done.
 void TAddHobetaCommand::Execute() {
     const auto writer = NextImage();
     const auto reader = TClassFactory::CreateSerializer(skHobeta, CommandLine().NextFileArgument());

@@ -6,48 +6,46 @@
 //   +8  1  type letter: exactly 'B' (0x42) is a program, anything else code
 //   +9  2  program: data length      code: start address
 //   +11 2  program: program length   code: data length
-//   +13 4  not used here
+//   +13 4  not used here (sectors and a checksum, which is not checked)
 //   +17 n  data
 //   +17+n 4 program only, optional: 0x80 0xAA, then the auto-start line
 #include "formats/HobetaSerializer.h"
 
 #include "model/ZXFileInfo.h"
-#include "platform/FileStream.h"
+#include "platform/Exception.h"
 #include "shell/AppTypes.h"
 
-#include <array>
-#include <cstdint>
+#include <algorithm>
 
 namespace reelkit {
 namespace {
 
 constexpr std::size_t kHeaderSize = 17;
 constexpr std::size_t kNameSize = 8;
+constexpr std::size_t kMarkerSize = 4;
 constexpr std::uint8_t kProgramType = 'B';
-
-using THobetaHeader = std::array<std::uint8_t, kHeaderSize>;
 
 std::uint16_t Word(const std::uint8_t* bytes) {
     return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
 }
 
-bool IsProgram(const THobetaHeader& header) {
+bool IsProgram(std::span<const std::uint8_t> header) {
     return header[8] == kProgramType;
 }
 
-std::uint16_t DataLength(const THobetaHeader& header) {
+std::uint16_t DataLength(std::span<const std::uint8_t> header) {
     return Word(&header[IsProgram(header) ? 9 : 11]);
 }
 
-THobetaHeader ReadHeader(TFileStream& file) {
-    THobetaHeader header{};
-    file.Seek(0, TSeekOrigin::soBeginning);
-    file.ReadBuffer(header.data(), header.size());
-    return header;
+// The header, or "Stream read error" when the file is shorter.
+std::span<const std::uint8_t, kHeaderSize> Header(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < kHeaderSize)
+        throw EReadError();
+    return bytes.first<kHeaderSize>();
 }
 
 // Trailing spaces go, but never the first character.
-std::string Name(const THobetaHeader& header) {
+std::string Name(std::span<const std::uint8_t> header) {
     std::size_t length = kNameSize;
     while (length > 1 && header[length - 1] == ' ')
         --length;
@@ -55,6 +53,41 @@ std::string Name(const THobetaHeader& header) {
 }
 
 } // namespace
+
+std::size_t HobetaExtent(std::span<const std::uint8_t, kHeaderSize> header) {
+    return kHeaderSize + DataLength(header) + (IsProgram(header) ? kMarkerSize : 0);
+}
+
+void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info) {
+    const auto header = Header(bytes);
+    // The type goes first: the model takes the other fields only once it has
+    // one, and checks the program length against the length already set.
+    if (!IsProgram(header)) {
+        info.SetFileType(zftCode);
+        info.SetName(Name(header));
+        info.SetLength(Word(&header[11]));
+        info.SetStartAddress(Word(&header[9]));
+        return;
+    }
+    info.SetFileType(zftProgram);
+    info.SetName(Name(header));
+    info.SetLength(Word(&header[9]));
+    info.SetProgramLength(Word(&header[11]));
+
+    const std::size_t markerAt = kHeaderSize + info.GetLength();
+    if (bytes.size() >= markerAt + kMarkerSize && bytes[markerAt] == 0x80 &&
+        bytes[markerAt + 1] == 0xAA)
+        info.SetAutoStartLine(Word(&bytes[markerAt + 2]));
+}
+
+void ReadHobetaData(std::span<const std::uint8_t> bytes, TStream& data) {
+    const std::size_t count = DataLength(Header(bytes));
+    if (bytes.size() < kHeaderSize + count)
+        throw EReadError();
+    data.Seek(0, TSeekOrigin::soBeginning);
+    data.Write(bytes.data() + kHeaderSize, count);
+    data.Seek(0, TSeekOrigin::soBeginning);
+}
 
 void THobetaSerializer::WriteHeader(IZXFileInfo&) {
     throw EAppException("Feature is not implemented yet");
@@ -68,41 +101,32 @@ void THobetaSerializer::WriteFile(IZXFileInfo&, TStream&) {
     throw EAppException("Feature is not implemented yet");
 }
 
+void THobetaSerializer::WriteFiles(std::span<const TTapeFile>) {
+    throw EAppException("Feature is not implemented yet");
+}
+
 void THobetaSerializer::ReadFileInfo(IZXFileInfo& info) {
-    TFileStream file(FFileName, TFileMode::fmOpenRead);
-    const THobetaHeader header = ReadHeader(file);
-
-    // The type goes first: the model takes the other fields only once it has
-    // one, and checks the program length against the length already set.
-    if (!IsProgram(header)) {
-        info.SetFileType(zftCode);
-        info.SetName(Name(header));
-        info.SetLength(Word(&header[11]));
-        info.SetStartAddress(Word(&header[9]));
-        return;
-    }
-
-    info.SetFileType(zftProgram);
-    info.SetName(Name(header));
-    info.SetLength(Word(&header[9]));
-    info.SetProgramLength(Word(&header[11]));
-
-    const auto markerAt = static_cast<std::int64_t>(kHeaderSize + info.GetLength());
-    if (file.GetSize() < markerAt + 4)
-        return;
-    std::array<std::uint8_t, 4> marker{};
-    file.Seek(markerAt, TSeekOrigin::soBeginning);
-    if (file.Read(marker.data(), marker.size()) == marker.size() && marker[0] == 0x80 &&
-        marker[1] == 0xAA)
-        info.SetAutoStartLine(Word(&marker[2]));
+    ReadHobetaFileInfo(Contents(), info);
 }
 
 void THobetaSerializer::ReadData(TStream& data) {
-    TFileStream file(FFileName, TFileMode::fmOpenRead);
-    const std::uint16_t count = DataLength(ReadHeader(file));
-    data.Seek(0, TSeekOrigin::soBeginning);
-    data.CopyFrom(file, count);
-    data.Seek(0, TSeekOrigin::soBeginning);
+    ReadHobetaData(Contents(), data);
+}
+
+// The header, then as much of the rest as the conversion looks at, or as the
+// file holds: a file shorter than its header says is refused where the
+// missing part is needed, not here. Nothing is kept from a failed read.
+const std::vector<std::uint8_t>& THobetaSerializer::Contents() {
+    if (FFile)
+        return FContents;
+    TFileStream& file = FFile.emplace(FFileName, TFileMode::fmOpenRead);
+    std::vector<std::uint8_t> bytes(kHeaderSize);
+    file.ReadBuffer(bytes.data(), kHeaderSize);
+    bytes.resize(HobetaExtent(std::span(bytes).first<kHeaderSize>()));
+    bytes.resize(kHeaderSize +
+                 file.ReadUpTo(bytes.data() + kHeaderSize, bytes.size() - kHeaderSize));
+    FContents = std::move(bytes);
+    return FContents;
 }
 
 } // namespace reelkit

@@ -1,13 +1,30 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/FileStream.h"
 #include "shell/Interfaces.h"
 
+#include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace reelkit {
 
-// Reads one ZX Spectrum file kept behind a Hobeta header; writes nothing.
+// The one conversion of a ZX Spectrum file in Hobeta form (17-byte header,
+// data, then for a program an optional auto-start marker) to a tape file.
+// ReadHobetaFileInfo fills a header of undefined type; ReadHobetaData writes
+// the data into a stream from its start and leaves it at 0. bytes may hold the
+// file's first part only: what is missing is "Stream read error" where needed.
+void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info);
+void ReadHobetaData(std::span<const std::uint8_t> bytes, TStream& data);
+// How much of a Hobeta file the conversion looks at, given its header.
+std::size_t HobetaExtent(std::span<const std::uint8_t, 17> header);
+
+// Reads one ZX Spectrum file kept behind a Hobeta header; writes nothing. The
+// file is opened and read at the first read, once, and held (shared) for as
+// long as the reader lives, so that what is appended is one version of it.
 class THobetaSerializer final : public ISerializer {
 public:
     explicit THobetaSerializer(std::string fileName) : FFileName(std::move(fileName)) {}
@@ -15,13 +32,18 @@ public:
     void WriteHeader(IZXFileInfo& header) override;
     void WriteBlock(std::uint16_t length, std::uint8_t flag, TStream& data) override;
     void WriteFile(IZXFileInfo& header, TStream& data) override;
+    void WriteFiles(std::span<const TTapeFile> files) override;
     // Fills a header of undefined type from the Hobeta header.
     void ReadFileInfo(IZXFileInfo& info) override;
     // Writes the file's data from the stream's start and leaves it at 0.
     void ReadData(TStream& data) override;
 
 private:
+    const std::vector<std::uint8_t>& Contents();
+
     std::string FFileName;
+    std::optional<TFileStream> FFile;
+    std::vector<std::uint8_t> FContents;
 };
 
 } // namespace reelkit

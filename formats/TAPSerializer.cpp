@@ -17,6 +17,7 @@
 #include "formats/TAPSerializer.h"
 
 #include "formats/BlockLength.h"
+#include "formats/TapeFormat.h"
 #include "model/ZXFileInfo.h"
 #include "platform/FileStream.h"
 #include "shell/AppTypes.h"
@@ -29,6 +30,8 @@ constexpr std::uint8_t kDataFlag = 0xFF;
 constexpr std::size_t kHeaderSize = 17;
 constexpr std::size_t kNameSize = 10;
 
+using TBlocks = TTAPSerializer::TBlocks;
+
 void PutByte(std::vector<std::uint8_t>& out, std::uint8_t value) {
     out.push_back(value);
 }
@@ -40,30 +43,30 @@ void PutWord(std::vector<std::uint8_t>& out, std::uint16_t value) {
 
 // A block is framed in place: its length and flag, then whatever data the
 // caller adds, then the checksum over the flag and those data.
-std::size_t BeginBlock(std::vector<std::uint8_t>& out, std::uint8_t flag, std::size_t length) {
-    PutWord(out, static_cast<std::uint16_t>(length + 2));
-    PutByte(out, flag);
-    return out.size();
+std::size_t BeginBlock(TBlocks& out, std::uint8_t flag, std::size_t length) {
+    out.starts.push_back(out.bytes.size());
+    PutWord(out.bytes, static_cast<std::uint16_t>(length + 2));
+    PutByte(out.bytes, flag);
+    return out.bytes.size();
 }
 
-void EndBlock(std::vector<std::uint8_t>& out, std::uint8_t flag, std::size_t dataStart) {
+void EndBlock(TBlocks& out, std::uint8_t flag, std::size_t dataStart) {
     std::uint8_t checksum = flag;
-    for (std::size_t i = dataStart; i < out.size(); ++i)
-        checksum ^= out[i];
-    PutByte(out, checksum);
+    for (std::size_t i = dataStart; i < out.bytes.size(); ++i)
+        checksum ^= out.bytes[i];
+    PutByte(out.bytes, checksum);
 }
 
 // Adds one block whose data are the first length bytes of the stream.
-void PutDataBlock(std::vector<std::uint8_t>& out, std::uint8_t flag, TStream& data,
-                  std::uint16_t length) {
+void PutDataBlock(TBlocks& out, std::uint8_t flag, TStream& data, std::uint16_t length) {
     const std::size_t start = BeginBlock(out, flag, length);
-    out.resize(start + length);
+    out.bytes.resize(start + length);
     data.Seek(0, TSeekOrigin::soBeginning);
-    data.ReadBuffer(out.data() + start, length);
+    data.ReadBuffer(out.bytes.data() + start, length);
     EndBlock(out, flag, start);
 }
 
-void PutHeaderBlock(std::vector<std::uint8_t>& out, IZXFileInfo& header) {
+void PutHeaderBlock(TBlocks& out, IZXFileInfo& header) {
     const TZXFileType type = header.GetFileType();
     if (type == zftUndefined)
         throw EAppException("An attempt to parse not initialized FileInfo");
@@ -89,41 +92,47 @@ void PutHeaderBlock(std::vector<std::uint8_t>& out, IZXFileInfo& header) {
     }
 
     const std::size_t start = BeginBlock(out, kHeaderFlag, kHeaderSize);
-    PutByte(out, type);
+    PutByte(out.bytes, type);
     std::string name = header.GetName();
     name.resize(kNameSize, ' ');
-    out.insert(out.end(), name.begin(), name.end());
-    PutWord(out, header.GetLength());
-    PutWord(out, parameter1);
-    PutWord(out, parameter2);
+    out.bytes.insert(out.bytes.end(), name.begin(), name.end());
+    PutWord(out.bytes, header.GetLength());
+    PutWord(out.bytes, parameter1);
+    PutWord(out.bytes, parameter2);
     EndBlock(out, kHeaderFlag, start);
 }
 
 } // namespace
 
 void TTAPSerializer::WriteHeader(IZXFileInfo& header) {
-    std::vector<std::uint8_t> blocks;
+    TBlocks blocks;
     PutHeaderBlock(blocks, header);
     Append(blocks);
 }
 
 void TTAPSerializer::WriteBlock(std::uint16_t length, std::uint8_t flag, TStream& data) {
-    std::vector<std::uint8_t> block;
-    block.reserve(length + 4u);
-    PutDataBlock(block, flag, data, BlockLength(length));
-    Append(block);
+    TBlocks blocks;
+    blocks.bytes.reserve(length + 4u);
+    PutDataBlock(blocks, flag, data, BlockLength(length));
+    Append(blocks);
 }
 
 void TTAPSerializer::WriteFile(IZXFileInfo& header, TStream& data) {
-    const std::int64_t size = data.GetSize();
-    if (size != header.GetLength())
-        throw EAppException("Length in file data and length specified in file header are "
-                            "different");
-    const std::uint16_t length = BlockLength(size);
-    std::vector<std::uint8_t> blocks;
-    blocks.reserve(kHeaderSize + 4 + length + 4);
-    PutHeaderBlock(blocks, header);
-    PutDataBlock(blocks, kDataFlag, data, length);
+    const TTapeFile file{header, data};
+    WriteFiles({&file, 1});
+}
+
+void TTAPSerializer::WriteFiles(std::span<const TTapeFile> files) {
+    TBlocks blocks;
+    for (const auto& [header, data] : files) {
+        const std::int64_t size = data.GetSize();
+        if (size != header.GetLength())
+            throw EAppException("Length in file data and length specified in file header are "
+                                "different");
+        const std::uint16_t length = BlockLength(size);
+        PutHeaderBlock(blocks, header);
+        PutDataBlock(blocks, kDataFlag, data, length);
+    }
     Append(blocks);
 }
 
@@ -135,9 +144,17 @@ void TTAPSerializer::ReadData(TStream&) {
     throw EAppException("Feature is not implemented yet");
 }
 
-void TTAPSerializer::Append(const std::vector<std::uint8_t>& blocks) {
+// The format is told under the same exclusive open that appends.
+void TTAPSerializer::Append(const TBlocks& blocks) {
     TFileStream image(FFileName, TFileMode::fmOpenWrite);
-    image.Append(blocks.data(), blocks.size());
+    const TTapeFormat format = TapeFormatOf(image, FFileName);
+    if (format == tfTAP) {
+        image.Append(blocks.bytes.data(), blocks.bytes.size());
+        return;
+    }
+    const std::vector<std::uint8_t> tzx =
+        TZXBlocks(blocks.bytes, blocks.starts, format == tfNewTZX);
+    image.Append(tzx.data(), tzx.size());
 }
 
 } // namespace reelkit

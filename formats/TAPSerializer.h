@@ -9,7 +9,8 @@
 
 namespace reelkit {
 
-// Appends blocks to an existing TAP image; never reads or rewrites it.
+// Appends blocks to an existing tape image, TAP or TZX as the image's own
+// first bytes say (see TapeFormatOf); never rewrites it.
 class TTAPSerializer final : public ISerializer {
 public:
     explicit TTAPSerializer(std::string fileName) : FFileName(std::move(fileName)) {}
@@ -18,11 +19,19 @@ public:
     void WriteBlock(std::uint16_t length, std::uint8_t flag, TStream& data) override;
     // Appends the header block and the data block together: both land or neither.
     void WriteFile(IZXFileInfo& header, TStream& data) override;
+    // All of the files' blocks land, or none.
+    void WriteFiles(std::span<const TTapeFile> files) override;
     void ReadFileInfo(IZXFileInfo& header) override;
     void ReadData(TStream& data) override;
 
+    // The blocks of one append in TAP form, and where each of them starts.
+    struct TBlocks {
+        std::vector<std::uint8_t> bytes;
+        std::vector<std::size_t> starts;
+    };
+
 private:
-    void Append(const std::vector<std::uint8_t>& blocks);
+    void Append(const TBlocks& blocks);
 
     std::string FFileName;
 };

@@ -2,18 +2,20 @@
 #include "platform/FileStream.h"
 
 #include "platform/Exception.h"
+#include "platform/Process.h"
 
 #include <algorithm>
 
 namespace reelkit {
 
 void TFileStream::Append(const void* buffer, std::size_t count) {
+    const TStopSignalsHeld held;
     const std::int64_t oldSize = EndOfFile();
     try {
         Write(buffer, count);
         Commit();
     } catch (...) {
-        const std::string notRestored = Truncate(oldSize);
+        const std::string notRestored = Restore(oldSize);
         if (notRestored.empty())
             throw;
         try {
@@ -22,6 +24,26 @@ void TFileStream::Append(const void* buffer, std::size_t count) {
             throw EWriteError(failure, notRestored);
         }
     }
+}
+
+// Without a lock another writer may have appended meanwhile, and its block,
+// already reported as written, must not be cut away with this one.
+std::string TFileStream::Restore(std::int64_t oldSize) {
+    if (!FLocked) {
+        std::int64_t size = -1;
+        try {
+            size = GetSize();
+        } catch (const EReadError&) {
+        }
+        if (size != oldSize + FWritten)
+            return "another program may have written to it meanwhile";
+    }
+    return Truncate(oldSize);
+}
+
+std::vector<std::intptr_t>& TFileStream::HeldForReading() {
+    static std::vector<std::intptr_t> handles;
+    return handles;
 }
 
 // Short pauses first: a file is mostly held for a moment only.

@@ -5,17 +5,21 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace reelkit {
 
 // fmOpenRead: for reading, shared with other readers and with no writer.
-// fmOpenWrite: for appending, held alone.
+// fmOpenWrite: for appending, held alone; also read from where the system
+// allows it (see Readable).
 enum class TFileMode { fmOpenRead, fmOpenWrite };
 
 // An existing file opened by name; a file is never created. Any number of
 // readers may hold a file at once, a writer holds it alone (POSIX: advisory
 // flock locks; Windows: share modes). A file held the other way by another
-// process is waited for about a second, then refused.
+// process is waited for about a second, then refused; one that this process
+// itself holds for reading is refused at once, since that hold would outlast
+// any wait.
 class TFileStream final : public TStream {
 public:
     // Raises EFOpenError, naming the full path, when the file cannot be had.
@@ -28,11 +32,19 @@ public:
     // Writes all of the buffer or raises EWriteError.
     std::size_t Write(const void* buffer, std::size_t count) override;
 
+    // False for a file opened with fmOpenWrite that the system lets this
+    // process write but not read.
+    bool Readable() const { return FReadable; }
+
     // Writes the whole buffer at the end of a file opened with fmOpenWrite and
-    // closes it; the object is spent then. Should the system refuse any part of
-    // it (a full disk, a file size limit, a failed flush or close), the file is
-    // cut back to the size it had and EWriteError is raised, so the file is
-    // never left half-written.
+    // lets the file go: flushed where the file system may keep a write error
+    // back, and closed, with the result checked (see Commit in the platform
+    // parts for what each system's close reaches). Should the system refuse any
+    // part of it (a full disk, a file size limit, a failed flush or close), the
+    // file is cut back to the size it had and EWriteError is raised, so the
+    // file is never left half-written; without a lock the cut is made only
+    // while the file holds nothing but this append. Signals that ask the
+    // process to stop are held back until the append has landed or been undone.
     void Append(const void* buffer, std::size_t count);
 
     // How long to pause before trying a held file again, given the time already
@@ -45,9 +57,18 @@ private:
     void Commit();
     // Empty when the file is cut back, else the system's reason.
     std::string Truncate(std::int64_t size);
+    // Truncate, where that cuts away nothing but this append.
+    std::string Restore(std::int64_t oldSize);
+
+    // The handles of the files this process holds open for reading. A writer
+    // that one of them keeps out would wait in vain.
+    static std::vector<std::intptr_t>& HeldForReading();
 
     std::string FFileName;
     std::intptr_t FHandle;
+    bool FReadable = true;
+    bool FLocked = true;
+    std::int64_t FWritten = 0; // by Write, for a rollback without a lock
 };
 
 } // namespace reelkit

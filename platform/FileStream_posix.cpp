@@ -5,16 +5,20 @@
 #include "platform/FileCalls.h"
 #include "platform/Path.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
-#ifdef __linux__
+#if defined(__linux__)
 #include <sys/vfs.h>
-#else
+#elif defined(__APPLE__) || defined(__FreeBSD__) || defined(__OpenBSD__) || defined(__DragonFly__)
 #include <sys/mount.h>
+#define REELKIT_MNT_LOCAL
+#else
+#include <sys/statvfs.h>
 #endif
 
 namespace reelkit {
@@ -26,12 +30,13 @@ constexpr const char* kInUseText =
     "The process cannot access the file because it is being used by another process";
 
 // Network file systems (and FUSE, which may be one) can keep a write error
-// back until the data is flushed or the file closed.
+// back until the data is flushed or the file closed. Where the system cannot
+// tell, the flush is the safe side.
 bool IsNetworkFileSystem(int fd) {
-#ifdef __linux__
+#if defined(__linux__)
     struct statfs info {};
     if (::fstatfs(fd, &info) != 0)
-        return true; // unknown: the flush is the safe side
+        return true;
     switch (static_cast<unsigned long>(info.f_type)) {
     case 0x6969:     // NFS
     case 0x517B:     // SMB
@@ -44,9 +49,15 @@ bool IsNetworkFileSystem(int fd) {
     default:
         return false;
     }
-#else
+#elif defined(REELKIT_MNT_LOCAL)
     struct statfs info {};
     return ::fstatfs(fd, &info) != 0 || (info.f_flags & MNT_LOCAL) == 0;
+#elif defined(ST_LOCAL) // NetBSD
+    struct statvfs info {};
+    return ::fstatvfs(fd, &info) != 0 || (info.f_flag & ST_LOCAL) == 0;
+#else
+    (void)fd;
+    return true;
 #endif
 }
 
@@ -81,28 +92,43 @@ bool IsLockUnsupported(int error) {
     }
 }
 
-// A file held the other way is tried again for a while. Where the file system
-// has no locks (NFS without a lock service, some FUSE and SMB mounts) the file
-// is used without one: such locks would only be advisory there anyway.
-int Lock(int fd, int operation) {
+int Descriptor(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A file held the other way is tried again for a while, unless this process
+// holds it itself. Where the file system has no locks (NFS without a lock
+// service, some FUSE and SMB mounts) the file is used without one, and locked
+// is false: such locks would only be advisory there anyway.
+int Lock(int fd, int operation, const struct stat& file, const std::vector<std::intptr_t>& ours,
+         bool& locked) {
+    const auto heldHere = [&] {
+        return std::any_of(ours.begin(), ours.end(), [&](std::intptr_t handle) {
+            struct stat info {};
+            return FileCalls().fstat(Descriptor(handle), &info) == 0 && SameFile(info, file);
+        });
+    };
+    locked = true;
     for (int waited = 0;;) {
         if (FileCalls().flock(fd, operation | LOCK_NB) == 0)
             return 0;
         const int error = errno;
-        if (IsLockUnsupported(error))
+        if (IsLockUnsupported(error)) {
+            locked = false;
             return 0;
+        }
         if (error == EINTR)
             continue;
         const int pause = TFileStream::NextPause(waited);
-        if (error != EWOULDBLOCK || pause == 0)
+        if (error != EWOULDBLOCK || pause == 0 || (waited == 0 && heldHere()))
             return error;
         FileCalls().pause(pause);
         waited += pause;
     }
-}
-
-int Descriptor(std::intptr_t handle) {
-    return static_cast<int>(handle);
 }
 
 } // namespace
@@ -117,9 +143,14 @@ TFileCalls& FileCalls() {
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileName(fileName) {
     // O_NONBLOCK keeps a name that was swapped for a FIFO from hanging the open;
     // it has no effect on regular files.
+    // An image that may be written but not read is still appended to.
     const bool reading = mode == TFileMode::fmOpenRead;
-    const int access = reading ? O_RDONLY : O_WRONLY | O_APPEND;
-    const int fd = ::open(fileName.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    int fd = ::open(fileName.c_str(), (reading ? O_RDONLY : O_RDWR | O_APPEND) | flags);
+    if (fd < 0 && !reading && errno == EACCES) {
+        fd = ::open(fileName.c_str(), O_WRONLY | O_APPEND | flags);
+        FReadable = false;
+    }
     if (fd < 0) {
         const int error = errno;
         throw EFOpenError(ExpandFileName(fileName), std::strerror(error));
@@ -134,16 +165,20 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
         error = EISDIR;
     else if (!S_ISREG(info.st_mode))
         error = ENODEV;
-    else if ((error = Lock(fd, reading ? LOCK_SH : LOCK_EX)) == EWOULDBLOCK)
+    else if ((error = Lock(fd, reading ? LOCK_SH : LOCK_EX, info, HeldForReading(), FLocked)) ==
+             EWOULDBLOCK)
         text = kInUseText;
     if (error != 0) {
         ::close(fd);
         throw EFOpenError(ExpandFileName(fileName), text ? text : std::strerror(error));
     }
     FHandle = fd;
+    if (reading)
+        HeldForReading().push_back(FHandle);
 }
 
 TFileStream::~TFileStream() {
+    std::erase(HeldForReading(), FHandle);
     FileCalls().close(Descriptor(FHandle));
 }
 
@@ -181,6 +216,7 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
         const ssize_t put = FileCalls().write(Descriptor(FHandle), bytes + done, count - done);
         if (put > 0) {
             done += static_cast<std::size_t>(put);
+            FWritten += put;
             continue;
         }
         const int error = put < 0 ? errno : ENOSPC;
@@ -202,8 +238,12 @@ std::int64_t TFileStream::EndOfFile() {
 }
 
 // Flushed while still locked where the file system may hold a write error back.
-// The close can report such an error too: it is made on a duplicate, so that
-// the lock and a way to cut the file back remain until it has succeeded.
+// The close is checked too: on Linux every close reaches the file system (NFS
+// writes back and reports there), so the one made here, on the original while
+// a duplicate keeps the lock and a way to cut the file back, tells. On the
+// BSDs and macOS only the last close of a file does, which is the duplicate's
+// in the destructor, unchecked; there the flush on every file system that is
+// not local is what catches a late error.
 void TFileStream::Commit() {
     const auto fail = [this] {
         const int error = errno;

@@ -5,6 +5,7 @@
 #include "platform/Path.h"
 
 #include <algorithm>
+#include <vector>
 
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
@@ -39,24 +40,55 @@ DWORD CheckPlainFile(HANDLE handle) {
 }
 
 // A file on another machine can keep a write error back until it is flushed.
-bool IsRemote(HANDLE handle) {
+// A local volume answers that it has no remote protocol; any other answer
+// leaves it unknown, and the flush is the safe side.
+bool MayBeRemote(HANDLE handle) {
     FILE_REMOTE_PROTOCOL_INFO info{};
-    return ::GetFileInformationByHandleEx(handle, FileRemoteProtocolInfo, &info, sizeof info) != 0;
+    return ::GetFileInformationByHandleEx(handle, FileRemoteProtocolInfo, &info, sizeof info) ||
+           ::GetLastError() != ERROR_INVALID_PARAMETER;
+}
+
+// The volume and index that name a file whatever path leads to it.
+bool Identity(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
+    return ::GetFileInformationByHandle(handle, &info) != 0;
+}
+
+// True when one of this process's own handles is on the file: opened for its
+// attributes only, which no share mode keeps out.
+bool HeldHere(const std::string& fileName, const std::vector<std::intptr_t>& ours) {
+    if (ours.empty())
+        return false;
+    const HANDLE handle = ::CreateFileA(fileName.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION file{};
+    const bool known = Identity(handle, file);
+    ::CloseHandle(handle);
+    return known && std::any_of(ours.begin(), ours.end(), [&](std::intptr_t held) {
+               BY_HANDLE_FILE_INFORMATION info{};
+               return Identity(reinterpret_cast<HANDLE>(held), info) &&
+                      info.dwVolumeSerialNumber == file.dwVolumeSerialNumber &&
+                      info.nFileIndexHigh == file.nFileIndexHigh &&
+                      info.nFileIndexLow == file.nFileIndexLow;
+           });
 }
 
 // Readers share with readers; a writer shares with nobody. A file held the
-// other way is tried again for a while.
-HANDLE Open(const std::string& fileName, TFileMode mode) {
-    const bool reading = mode == TFileMode::fmOpenRead;
+// other way is tried again for a while, unless this process holds it itself.
+HANDLE Open(const std::string& fileName, DWORD access, const std::vector<std::intptr_t>& ours) {
+    const bool reading = access == GENERIC_READ;
     for (int waited = 0;;) {
-        const HANDLE handle = ::CreateFileA(
-            fileName.c_str(), reading ? GENERIC_READ : GENERIC_WRITE, reading ? FILE_SHARE_READ : 0,
-            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE handle = ::CreateFileA(fileName.c_str(), access, reading ? FILE_SHARE_READ : 0,
+                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION)
             return handle;
         const int pause = TFileStream::NextPause(waited);
-        if (pause == 0)
+        if (pause == 0 || (waited == 0 && HeldHere(fileName, ours))) {
+            ::SetLastError(ERROR_SHARING_VIOLATION);
             return handle;
+        }
         ::Sleep(static_cast<DWORD>(pause));
         waited += pause;
     }
@@ -70,7 +102,14 @@ DWORD Part(std::size_t count) {
 } // namespace
 
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileName(fileName) {
-    const HANDLE handle = Open(fileName, mode);
+    // An image that may be written but not read is still appended to.
+    const bool reading = mode == TFileMode::fmOpenRead;
+    HANDLE handle =
+        Open(fileName, reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, HeldForReading());
+    if (handle == INVALID_HANDLE_VALUE && !reading && ::GetLastError() == ERROR_ACCESS_DENIED) {
+        handle = Open(fileName, GENERIC_WRITE, HeldForReading());
+        FReadable = false;
+    }
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError(); // before the path lookup can change it
         throw EFOpenError(ExpandFileName(fileName), SystemText(error));
@@ -80,11 +119,13 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
         throw EFOpenError(ExpandFileName(fileName), SystemText(error));
     }
     FHandle = reinterpret_cast<std::intptr_t>(handle);
+    if (reading)
+        HeldForReading().push_back(FHandle);
 }
 
 TFileStream::~TFileStream() {
-    if (Handle(FHandle) != INVALID_HANDLE_VALUE)
-        ::CloseHandle(Handle(FHandle));
+    std::erase(HeldForReading(), FHandle);
+    ::CloseHandle(Handle(FHandle));
 }
 
 std::int64_t TFileStream::GetSize() {
@@ -125,6 +166,7 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
         if (put == 0)
             throw EWriteError(ExpandFileName(FFileName), SystemText(ERROR_DISK_FULL));
         done += put;
+        FWritten += put;
     }
     return done;
 }
@@ -139,18 +181,24 @@ std::int64_t TFileStream::EndOfFile() {
     return position.QuadPart;
 }
 
-// Flushed while still held where the file system may hold a write error back.
-// The handle is the only one, so its close is the one the file system sees;
-// should it fail, the file cannot be cut back and the report says so.
+// Flushed while still held where the volume may keep a write error back. The
+// close is checked too; it is made on the original while a duplicate keeps the
+// file held and a way to cut it back. The file system itself sees only the last
+// close, the duplicate's in the destructor: on a volume that may be remote the
+// flush is what catches a late error.
 void TFileStream::Commit() {
     const auto fail = [this] {
         const DWORD error = ::GetLastError();
         throw EWriteError(ExpandFileName(FFileName), SystemText(error));
     };
     const HANDLE handle = Handle(FHandle);
-    if (IsRemote(handle) && !::FlushFileBuffers(handle))
+    if (MayBeRemote(handle) && !::FlushFileBuffers(handle))
         fail();
-    FHandle = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+    HANDLE spare = INVALID_HANDLE_VALUE;
+    const HANDLE process = ::GetCurrentProcess();
+    if (!::DuplicateHandle(process, handle, process, &spare, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        fail();
+    FHandle = reinterpret_cast<std::intptr_t>(spare);
     if (!::CloseHandle(handle))
         fail();
 }

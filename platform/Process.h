@@ -8,4 +8,17 @@ namespace reelkit {
 // or stalls the run: a write beyond a file size limit, output to a closed pipe.
 void PrepareProcess();
 
+// While one lives, a request to stop the process (POSIX: SIGINT, SIGTERM,
+// SIGHUP, SIGQUIT; Windows: a console control event) waits; when it goes, a
+// request that came meanwhile ends the process as it would have. An append
+// therefore lands whole or is undone before the process ends. Nothing can hold
+// back SIGKILL or a power cut.
+class TStopSignalsHeld {
+public:
+    TStopSignalsHeld();
+    ~TStopSignalsHeld();
+    TStopSignalsHeld(const TStopSignalsHeld&) = delete;
+    TStopSignalsHeld& operator=(const TStopSignalsHeld&) = delete;
+};
+
 } // namespace reelkit

@@ -8,15 +8,21 @@
 
 namespace reelkit {
 
-void TStream::ReadBuffer(void* buffer, std::size_t count) {
+std::size_t TStream::ReadUpTo(void* buffer, std::size_t count) {
     auto* bytes = static_cast<unsigned char*>(buffer);
-    while (count > 0) {
-        const std::size_t got = Read(bytes, count);
+    std::size_t done = 0;
+    while (done < count) {
+        const std::size_t got = Read(bytes + done, count - done);
         if (got == 0)
-            throw EReadError();
-        bytes += got;
-        count -= got;
+            break;
+        done += got;
     }
+    return done;
+}
+
+void TStream::ReadBuffer(void* buffer, std::size_t count) {
+    if (ReadUpTo(buffer, count) != count)
+        throw EReadError();
 }
 
 void TStream::CopyFrom(TStream& source, std::size_t count) {

@@ -9,7 +9,8 @@ namespace reelkit {
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 // A seekable byte stream. Read and Write report how many bytes they moved;
-// ReadBuffer and CopyFrom insist on the whole count.
+// ReadUpTo stops at the end only, ReadBuffer and CopyFrom insist on the whole
+// count.
 class TStream {
 public:
     virtual ~TStream() = default;
@@ -21,6 +22,8 @@ public:
 
     std::int64_t GetPosition() { return Seek(0, TSeekOrigin::soCurrent); }
 
+    // Reads until count bytes are in or the stream ends; returns how many.
+    std::size_t ReadUpTo(void* buffer, std::size_t count);
     // Reads exactly count bytes or raises EReadError.
     void ReadBuffer(void* buffer, std::size_t count);
     // Copies exactly count bytes from source's position or raises EReadError.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace reelkit {
@@ -35,6 +36,12 @@ public:
     virtual std::string GetName() = 0;
 };
 
+// One file for the tape: its header and the data of the block after it.
+struct TTapeFile {
+    IZXFileInfo& header;
+    TStream& data;
+};
+
 // A file format: the tape writer implements the writing half, the Hobeta
 // reader the reading half; the other half raises "Feature is not implemented yet".
 class ISerializer {
@@ -43,6 +50,8 @@ public:
     virtual void WriteHeader(IZXFileInfo& header) = 0;
     virtual void WriteBlock(std::uint16_t length, std::uint8_t flag, TStream& data) = 0;
     virtual void WriteFile(IZXFileInfo& header, TStream& data) = 0;
+    // Every file's header and data block, in order and in one write.
+    virtual void WriteFiles(std::span<const TTapeFile> files) = 0;
     virtual void ReadFileInfo(IZXFileInfo& header) = 0;
     virtual void ReadData(TStream& data) = 0;
 };

@@ -76,6 +76,10 @@ TExitStatus Run(int argc, char** argv) {
             ShowUsage(commands);
             return esSuccess;
         }
+        if (SameText(commandSwitch, "--version")) {
+            ConsoleWriteLine("Reelkit " REELKIT_VERSION);
+            return esSuccess;
+        }
         for (const auto& command : commands) {
             if (SameText(command->GetName(), commandSwitch)) {
                 command->Execute();

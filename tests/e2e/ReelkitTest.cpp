@@ -30,6 +30,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 using TArgs = std::vector<std::string>;
 
 std::string Env(const char* name) {
@@ -109,7 +110,22 @@ std::string Pattern(std::size_t size) {
 
 const std::string kUsage = ReadFile(REELKIT_USAGE_FILE);
 const std::string kEmptyBlock = Bytes({2, 0, 0xFF, 0xFF});
-const std::string kImage = kEmptyBlock; // t.tap before every run
+// t.tap before every run: a TAP image whose first 17 bytes also read as a
+// Hobeta header of a 3-byte code file, so that +$ can be pointed at it.
+const std::string kImage = Block(0xFF, "image " + Bytes({0, 0x80, 3, 0}) + "tape!!");
+const std::string kTZXHeader = "ZXTape!\x1A" + Bytes({1, 20});
+
+// TAP blocks as a TZX image holds them: each a standard-speed block, 1000 ms after it.
+std::string TZX(const std::string& blocks) {
+    std::string tzx;
+    for (std::size_t at = 0; at + 2 <= blocks.size();) {
+        const std::size_t size = 2 + (static_cast<unsigned char>(blocks[at]) |
+                                      static_cast<unsigned char>(blocks[at + 1]) << 8);
+        tzx += Bytes({0x10, 0xE8, 0x03}) + blocks.substr(at, size);
+        at += size;
+    }
+    return tzx;
+}
 const std::string kData = "\x01\x02\x03";
 const std::string kData3 = Block(0xFF, kData);
 const std::string kRaw = Record(3, "raw", 3, 0x6000, 0);
@@ -126,14 +142,17 @@ const std::vector<std::pair<std::string, std::string>> kFiles = {
     {"c.$C", Hobeta("A B     ", 'C', 0x8000, 3, kData)},
     {"z.$C", Hobeta("        ", 'b', 0x4000, 0, "")},
     {"s.$C", Hobeta("SHORT   ", 'C', 0, 0, "").substr(0, 16)},
-    {"u.$C", Hobeta("SHORT   ", 'C', 0, 5, "ab")}};
+    {"u.$C", Hobeta("SHORT   ", 'C', 0, 5, "ab")},
+    {"new.TZX", ""}, {"t.tzx", kTZXHeader}, {"tap.tzx", kImage}, {"p.pzx", "PZXT\x08\0\0\0\x01\0"s},
+    {"s.csw", "Compressed Square Wave\x1A\x02\x01"}, {"w.wav", "RIFF\x24\x08\0\0WAVEfmt "s}};
 
 struct TCase {
     TArgs args;
     std::string out;        // '@' stands for the work directory's full path and separator
     int status = 0;
-    std::string appended;   // what t.tap gains
+    std::string appended;   // what the image gains
     bool outPrefix = false; // out is the start of a three-line report
+    std::string image = "t.tap";
 };
 void PrintTo(const TCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.args); }
 
@@ -145,9 +164,12 @@ const std::string kProgramLength = "Length of basic program cannot be greater th
 const std::string kTooLarge = "File to add to image is too large";
 const std::string k17 = "File to add as header must have 17 bytes lenght";
 const std::string kReadError = "Stream read error";
+const std::string kOnly = ": blocks are appended to TAP and TZX images only";
+const std::string kVersion = "Reelkit " REELKIT_VERSION "\r\n";
 std::string NotFound(int at) { return "Specified in agrument " + std::to_string(at) + " file is not found"; }
 
 TCase Ok(const char* args, const std::string& appended) { return {Split(args), "", 0, appended}; }
+TCase OkIn(const char* image, const char* args, const std::string& appended) { return {Split(args), "", 0, appended, false, image}; }
 TCase Help(const char* args) { return {Split(args), kUsage, 0, ""}; }
 TCase Usage(const char* args, const std::string& text) { return {Split(args), text + "\r\n" + kUsage, 2, ""}; }
 TCase Fail(const char* args, const std::string& text) { return {Split(args), kFailure + text + "\r\n", 1, ""}; }
@@ -259,7 +281,7 @@ protected:
         }
         EXPECT_EQ(run.status, c.status);
         for (const auto& [name, bytes] : kFiles) {
-            const std::string want = name == "t.tap" ? bytes + c.appended : bytes;
+            const std::string want = name == c.image ? bytes + c.appended : bytes;
             const std::string got = ReadFile(FDir / name);
             EXPECT_TRUE(got == want)
                 << name << ": " << got.size() << " bytes, " << want.size() << " expected\n"
@@ -282,7 +304,9 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, ReelkitRun, ::testing::Values(
     Help("/h"), Help("-h"), Help("/?"), Help("--help"), Help("/H"), Help("-H"), Help("--HELP"),
     Help("--Help"), Help("/h +b t.tap d3"), Help("'' -h x"), Usage("", kCount),
     Usage("''", kCount), Usage("-?", kUnknown), Usage("/help", kUnknown), Usage("-help", kUnknown),
-    Usage("help", kUnknown), Usage("+x t.tap d3", kUnknown), Usage("b t.tap d3", kUnknown)));
+    Usage("help", kUnknown), Usage("+x t.tap d3", kUnknown), Usage("b t.tap d3", kUnknown),
+    TCase{{"--version"}, kVersion, 0, ""}, TCase{{"--Version", "x"}, kVersion, 0, ""},
+    Usage("-version", kUnknown)));
 
 INSTANTIATE_TEST_SUITE_P(Appends, ReelkitRun, ::testing::Values(
     Ok("+b t.tap d3", Bytes({5, 0, 0xFF, 1, 2, 3, 0xFF})), Ok("+B t.tap e", kEmptyBlock),
@@ -306,7 +330,10 @@ INSTANTIATE_TEST_SUITE_P(Appends, ReelkitRun, ::testing::Values(
     Ok("+$ t.tap p.$B", Header(0, "DEMO", 5, 10, 3) + Block(0xFF, kHello)),
     Ok("+$ t.tap q.$B", Header(0, "DEMO", 5, 0x8000, 3) + Block(0xFF, kHello)),
     Ok("+$ t.tap c.$C", Header(3, "A B", 3, 0x8000) + kData3),
-    Ok("+$ t.tap z.$C", Header(3, " ", 0, 0x4000) + kEmptyBlock)));
+    Ok("+$ t.tap z.$C", Header(3, " ", 0, 0x4000) + kEmptyBlock),
+    OkIn("new.TZX", "+b new.TZX d3", kTZXHeader + TZX(kData3)),
+    OkIn("t.tzx", "+f t.tzx d3 code C 0x4000", TZX(Header(3, "code", 3, 0x4000) + kData3)),
+    OkIn("tap.tzx", "+b tap.tzx d3", kData3)));
 
 INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
     Usage("+b none d3", NotFound(2)), Usage("+b t.tap none", NotFound(3)),
@@ -332,7 +359,11 @@ INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
     Fail("+f t.tap w n C 0", kTooLarge), Fail("+hb t.tap h16", k17), Fail("+hb t.tap h18", k17),
     Fail("+hb t.tap e", k17), Fail("+hb t.tap h16 x", k17),
     OpenFail("+b t.tap t.tap", "t.tap"), OpenFail("+f t.tap t.tap n C 0", "t.tap"),
-    OpenFail("+hb h17 h17", "h17"), Fail("+$ t.tap s.$C", kReadError),
+    OpenFail("+hb h17 h17", "h17"), OpenFail("+$ t.tap t.tap", "t.tap"),
+    Fail("+b p.pzx d3", "Cannot write file \"@p.pzx\". The file is a PZX tape image" + kOnly),
+    Fail("+h s.csw n B 1", "Cannot write file \"@s.csw\". The file is a CSW tape image" + kOnly),
+    Fail("+$ w.wav c.$C", "Cannot write file \"@w.wav\". The file is a WAV sound file" + kOnly),
+    Fail("+f d3 t.tap n C 0x8000", "Cannot write file \"@d3\". The file is neither a TAP nor a TZX image"), Fail("+$ t.tap s.$C", kReadError),
     Fail("+$ t.tap u.$C", kReadError), Fail("+$ t.tap v.$B", kProgramLength)));
 // clang-format on
 
@@ -419,18 +450,37 @@ TEST_F(ReelkitTest, ShortWriteLeavesImageAsItWas) {
     }
 }
 
+// A tool of Debian's fuse-emulator-utils, which the tests need: reports it
+// missing (skipped, or failed under CI) when the run shows it is not there.
+bool Missing(const TRun& run, const char* tool) {
+    if (run.status != 127 || !run.out.empty())
+        return false;
+    if (Env("CI") == "true")
+        ADD_FAILURE() << tool << " (fuse-emulator-utils) is needed here";
+    return true;
+}
+
+// Every command, on a TAP image and on a TZX image: other tools read both, and
+// the TZX image is what their converter makes of the TAP one.
 TEST_F(ReelkitTest, TapeReadsBackInAnotherTool) {
-    WriteFile(FDir / "r.tap", "");
-    for (const char* step :
-         {"+h r.tap prog B 3 10", "+b r.tap d3", "+f r.tap d3 nums N a", "+f r.tap d3 strs $ b",
-          "+f r.tap d3 code C 32768", "+hb r.tap h17", "+b r.tap d3", "+$ r.tap p.$B"})
-        ASSERT_EQ(Reelkit(Split(step)).status, 0) << step;
-    const TRun list = Spawn({"tzxlist", "r.tap"});
-    if (list.status == 127 && list.out.empty()) {
-        if (Env("CI") == "true")
-            FAIL() << "tzxlist (fuse-emulator-utils) is needed here";
-        GTEST_SKIP() << "tzxlist (fuse-emulator-utils) is not installed";
+    for (const char* image : {"r.tap", "r.tzx"}) {
+        WriteFile(FDir / image, "");
+        for (std::string step :
+             {"+h @ prog B 3 10", "+b @ d3", "+f @ d3 nums N a", "+f @ d3 strs $ b",
+              "+f @ d3 code C 32768", "+hb @ h17", "+b @ d3", "+$ @ p.$B"}) {
+            step.replace(step.find('@'), 1, image);
+            ASSERT_EQ(Reelkit(Split(step)).status, 0) << step;
+        }
     }
+    const TRun convert = Spawn({"tapeconv", "r.tap", "c.tzx"});
+    if (Missing(convert, "tapeconv"))
+        GTEST_SKIP() << "tapeconv is not installed";
+    ASSERT_EQ(convert.status, 0) << convert.out << convert.err;
+    EXPECT_TRUE(ReadFile(FDir / "c.tzx") == ReadFile(FDir / "r.tzx"));
+
+    const TRun list = Spawn({"tzxlist", "r.tzx"});
+    if (Missing(list, "tzxlist"))
+        GTEST_SKIP() << "tzxlist is not installed";
     ASSERT_EQ(list.status, 0) << list.out << list.err;
     EXPECT_EQ(Count(list.out, "Checksum: 0x"), 12u) << list.out;
     EXPECT_EQ(Count(list.out, " (PASS)\n"), 12u) << list.out;

@@ -14,7 +14,7 @@ run() { out=$("$@" "${runner[@]}" "$exe" "${args[@]}"); rc=$?; }
 # expect <case> <status> <pattern of the whole output>; the image must be as it was.
 expect() { cmp -s base.tap image.tap && [ "$rc" = "$2" ] && [[ $out == $3 ]] || fail "$1: $rc $out"; }
 report="An unknown exception occured"$'\r\n'"Exception text:"$'\r\n\t'
-printf 'an image holding anything' >base.tap
+printf '\5\0\377tape' >base.tap # a TAP image: its first block fits
 seq 1 12 | tr -d '\n' >pc.bin
 printf 'header seventeen!' >header.bin
 printf 'prog    B\4\0\4\0\0\0\0\0ABCD\x80\xaa\n\0' >hobeta.bin
@@ -53,6 +53,21 @@ for command in "${commands[@]}"; do
     expect "$command, image read-only" 1 "${report}Cannot open file \"$work/image.tap\". *"$'\r'
     chmod 644 image.tap
 done
+
+# An image that may be written but not read is appended to as ever; an empty
+# one named .tzx still gets its TZX header, but a non-empty one, which cannot
+# be told from a TAP image, is refused.
+args=(+b tape.tzx pc.bin)
+: >tape.tzx && run && cp tape.tzx whole.tzx
+: >tape.tzx && chmod 200 tape.tzx && run "${unreadable[@]}"
+chmod 644 tape.tzx && cmp -s tape.tzx whole.tzx && [ "$rc$out" = 0 ] || fail "write-only empty .tzx: $rc $out"
+cp base.tap image.tap && cp base.tap wanted.tap && args=(+b wanted.tap pc.bin) && run
+args=(+b image.tap pc.bin) && chmod 200 image.tap && run "${unreadable[@]}"
+chmod 644 image.tap && cmp -s image.tap wanted.tap && [ "$rc$out" = 0 ] || fail "write-only TAP: $rc $out"
+cp whole.tzx tape.tzx && chmod 200 tape.tzx && args=(+b tape.tzx pc.bin) && run "${unreadable[@]}"
+chmod 644 tape.tzx && cmp -s tape.tzx whole.tzx && [ "$rc" = 1 ] &&
+    [[ $out == "${report}Cannot write file \"$work/tape.tzx\". The file cannot be read to tell whether it is a TZX image"$'\r' ]] ||
+    fail "write-only non-empty .tzx: $rc $out"
 
 # A reader that has gone away fails the run, with a status rather than a signal death.
 { sleep 0.2; "${runner[@]}" "$exe" /h; } | true

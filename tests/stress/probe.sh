@@ -7,6 +7,7 @@ probe_missing=()
 for probe_tool; do
     case $probe_tool in
     bash4) ((BASH_VERSINFO[0] >= 4)) ;;
+    bash5) ((BASH_VERSINFO[0] >= 5)) ;; # EPOCHREALTIME
     stat) stat -c %s / ;;
     cmp) cmp -s -n 1 -i 1:1 "$BASH" "$BASH" ;;
     prlimit) prlimit --fsize=1 -- true ;;

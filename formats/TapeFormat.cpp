@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: MIT
+// A TAP image has no header of its own: it is blocks, each a 2-byte length N
+// and N bytes (flag, data, checksum), from its first byte on.
+//
+// A TZX image (version 1.20) starts with a 10-byte header and holds blocks,
+// each an ID byte and what that ID says. A TAP block goes in as ID 0x10:
+//
+//   +0  8  "ZXTape!" 0x1A         file header, once
+//   +8  2  version 1.20: 01 14
+//   ... per block:
+//   +0  1  0x10, standard-speed data
+//   +1  2  pause after the block, ms: 1000 (E8 03)
+//   +3  ..  the TAP block from its length on
+//
+// Signatures refused, of formats that are not appended to: PZX "PZXT"; CSW
+// "Compressed Square Wave" 0x1A; WAV "RIFF", 4 bytes, "WAVE".
+#include "formats/TapeFormat.h"
+
+#include "platform/Exception.h"
+#include "platform/FileStream.h"
+#include "platform/Path.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace reelkit {
+namespace {
+
+using namespace std::string_view_literals;
+
+constexpr auto kTZXSignature = "ZXTape!\x1A"sv;
+constexpr std::array<std::uint8_t, 10> kTZXHeader = {'Z', 'X', 'T',  'a', 'p',
+                                                     'e', '!', 0x1A, 1,   20};
+constexpr std::array<std::uint8_t, 3> kTZXDataBlock = {0x10, 0xE8, 0x03};
+// The longest signature looked for.
+constexpr std::size_t kHeadSize = 23;
+
+bool At(std::span<const std::uint8_t> head, std::size_t offset, std::string_view text) {
+    return head.size() >= offset + text.size() &&
+           std::equal(text.begin(), text.end(), head.begin() + static_cast<std::ptrdiff_t>(offset),
+                      [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+}
+
+bool NamedTZX(const std::string& fileName) {
+    constexpr auto kSuffix = ".tzx"sv;
+    return fileName.size() >= kSuffix.size() &&
+           std::equal(
+               kSuffix.begin(), kSuffix.end(), fileName.end() - kSuffix.size(),
+               [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
+}
+
+// The other formats that may start an image, and what the refusal calls them.
+std::string_view Foreign(std::span<const std::uint8_t> head) {
+    if (At(head, 0, "PZXT"))
+        return "a PZX tape image";
+    if (At(head, 0, "Compressed Square Wave\x1A"))
+        return "a CSW tape image";
+    if (At(head, 0, "RIFF") && At(head, 8, "WAVE"))
+        return "a WAV sound file";
+    return {};
+}
+
+[[noreturn]] void Refuse(const std::string& fileName, const std::string& reason) {
+    throw EWriteError(ExpandFileName(fileName), reason);
+}
+
+} // namespace
+
+TTapeFormat TapeFormatOf(TFileStream& image, const std::string& fileName) {
+    const std::int64_t size = image.GetSize();
+    if (size == 0)
+        return NamedTZX(fileName) ? tfNewTZX : tfTAP;
+    if (!image.Readable()) {
+        // Written blind, as ever, unless it may be a TZX image.
+        if (NamedTZX(fileName))
+            Refuse(fileName, "The file cannot be read to tell whether it is a TZX image");
+        return tfTAP;
+    }
+    std::array<std::uint8_t, kHeadSize> bytes{};
+    image.Seek(0, TSeekOrigin::soBeginning);
+    const std::size_t got = image.ReadUpTo(bytes.data(), bytes.size());
+    const std::span<const std::uint8_t> head(bytes.data(), got);
+
+    if (At(head, 0, kTZXSignature))
+        return tfTZX;
+    if (const std::string_view format = Foreign(head); !format.empty())
+        Refuse(fileName, "The file is " + std::string(format) +
+                             ": blocks are appended to TAP and TZX images only");
+    // Its first block must at least have a flag and a checksum and fit in it.
+    const std::int64_t first = got >= 2 ? head[0] | head[1] << 8 : 0;
+    if (first < 2 || 2 + first > size)
+        Refuse(fileName, "The file is neither a TAP nor a TZX image");
+    return tfTAP;
+}
+
+std::vector<std::uint8_t> TZXBlocks(std::span<const std::uint8_t> blocks,
+                                    std::span<const std::size_t> starts, bool withHeader) {
+    std::vector<std::uint8_t> out((withHeader ? kTZXHeader.size() : 0) + blocks.size() +
+                                  starts.size() * kTZXDataBlock.size());
+    auto at = out.begin();
+    if (withHeader)
+        at = std::copy(kTZXHeader.begin(), kTZXHeader.end(), at);
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : blocks.size();
+        at = std::copy(kTZXDataBlock.begin(), kTZXDataBlock.end(), at);
+        at = std::copy(blocks.begin() + static_cast<std::ptrdiff_t>(starts[i]),
+                       blocks.begin() + static_cast<std::ptrdiff_t>(end), at);
+    }
+    return out;
+}
+
+} // namespace reelkit

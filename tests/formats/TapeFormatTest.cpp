@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+#include "TestSupport.h"
+#include "formats/TAPSerializer.h"
+
+using namespace reelkit;
+using namespace reelkit::test;
+using namespace std::string_view_literals;
+
+namespace {
+
+const TBytes kTZXHeader = {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20};
+const TBytes kTZXBlock = {0x10, 0xE8, 0x03};
+// "abc", code at 32768, data 1 2 3 4 5: a header block and a data block.
+const TBytes kHeader = {0x13, 0x00, 0x00, 0x03, 0x61, 0x62, 0x63, 0x20, 0x20, 0x20, 0x20,
+                        0x20, 0x20, 0x20, 0x05, 0x00, 0x00, 0x80, 0x00, 0x00, 0xC6};
+const TBytes kData = {0x07, 0x00, 0xFF, 1, 2, 3, 4, 5, 0xFE};
+const TBytes kTAP = Cat(kHeader, kData);
+const TBytes kTZX = Cat(Cat(kTZXBlock, kHeader), Cat(kTZXBlock, kData));
+
+TBytes Text(std::string_view text) {
+    return TBytes(text.begin(), text.end());
+}
+
+class TapeFormatTest : public TTempDirTest {};
+
+} // namespace
+
+// The image's own first bytes, or the name of an empty one, decide what an
+// append looks like; a file that is no TAP or TZX image is left alone.
+TEST_F(TapeFormatTest, ImageDecidesTheFormatOrRefusesTheAppend) {
+    const std::string kOnly = ": blocks are appended to TAP and TZX images only";
+    const std::string kNeither = "The file is neither a TAP nor a TZX image";
+    const std::tuple<const char*, TBytes, TBytes, std::string> cases[] = {
+        {"t.tap", {}, kTAP, ""},
+        {"t.tzx", {}, Cat(kTZXHeader, kTZX), ""},
+        {"t.TzX", {}, Cat(kTZXHeader, kTZX), ""},
+        {"t.tzx.tmp", {}, kTAP, ""},
+        {"t.tzx", kTZXHeader, kTZX, ""},
+        {"t.tap", Cat(kTZXHeader, {0x20, 0x01, 0}), kTZX, ""},
+        {"t.tzx", {0x02, 0x00, 0xFF, 0xFF}, kTAP, ""},
+        {"t.tap", {0x02, 0x00, 0xFF, 0xFF, 0x77}, kTAP, ""},
+        {"t.tap", Text("PZXT\x08"sv), {}, "The file is a PZX tape image" + kOnly},
+        {"t.tzx",
+         Text("Compressed Square Wave\x1A\x02"sv),
+         {},
+         "The file is a CSW tape image" + kOnly},
+        {"t.tap",
+         Text("RIFF\x24\x01\x00\x00WAVEfmt "sv),
+         {},
+         "The file is a WAV sound file" + kOnly},
+        {"t.tap", Text("RIFF\x24\x01\x00\x00AVI LIST"sv), {}, kNeither},
+        {"t.tzx", Text("ZXTape!\x1B\x01\x14"sv), {}, kNeither},
+        {"t.tap", {0x05}, {}, kNeither},
+        {"t.tap", {0x01, 0x00, 0xFF}, {}, kNeither},
+        {"t.tap", {0x02, 0x00, 0xFF}, {}, kNeither},
+        {"code.bin", Text("\x21\x00\x40\xC9"sv), {}, kNeither}};
+    for (const auto& [name, before, appended, refusal] : cases) {
+        SCOPED_TRACE(testing::Message() << name << " " << testing::PrintToString(before));
+        const std::string image = Path(name);
+        WriteBytes(image, before);
+        TCommandLineHelper fields({"abc", "C", "32768", "5"});
+        TZXFileInfo header(fields);
+        const auto failure = FailureOf<EWriteError>([&] {
+            TTAPSerializer(image).WriteFile(header, *Stream({1, 2, 3, 4, 5}));
+        });
+        EXPECT_EQ(failure,
+                  refusal.empty() ? "(none)" : "Cannot write file \"" + image + "\". " + refusal);
+        EXPECT_EQ(ReadBytes(image), Cat(before, appended));
+        std::filesystem::remove(image);
+    }
+}
