@@ -96,22 +96,21 @@ int Descriptor(std::intptr_t handle) {
     return static_cast<int>(handle);
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+// True when one of this process's own descriptors is on the file, whatever
+// name led to it. Asked before locking, so that it holds where there are no locks.
+bool HeldHere(const struct stat& file, const std::vector<std::intptr_t>& ours) {
+    return std::any_of(ours.begin(), ours.end(), [&](std::intptr_t handle) {
+        struct stat info {};
+        return FileCalls().fstat(Descriptor(handle), &info) == 0 && info.st_dev == file.st_dev &&
+               info.st_ino == file.st_ino;
+    });
 }
 
-// A file held the other way is tried again for a while, unless this process
-// holds it itself. Where the file system has no locks (NFS without a lock
-// service, some FUSE and SMB mounts) the file is used without one, and locked
-// is false: such locks would only be advisory there anyway.
-int Lock(int fd, int operation, const struct stat& file, const std::vector<std::intptr_t>& ours,
-         bool& locked) {
-    const auto heldHere = [&] {
-        return std::any_of(ours.begin(), ours.end(), [&](std::intptr_t handle) {
-            struct stat info {};
-            return FileCalls().fstat(Descriptor(handle), &info) == 0 && SameFile(info, file);
-        });
-    };
+// A file held the other way is tried again for a while. Where the file system
+// has no locks (NFS without a lock service, some FUSE and SMB mounts) the file
+// is used without one, and locked is false: such locks would only be advisory
+// there anyway.
+int Lock(int fd, int operation, bool& locked) {
     locked = true;
     for (int waited = 0;;) {
         if (FileCalls().flock(fd, operation | LOCK_NB) == 0)
@@ -124,7 +123,7 @@ int Lock(int fd, int operation, const struct stat& file, const std::vector<std::
         if (error == EINTR)
             continue;
         const int pause = TFileStream::NextPause(waited);
-        if (error != EWOULDBLOCK || pause == 0 || (waited == 0 && heldHere()))
+        if (error != EWOULDBLOCK || pause == 0)
             return error;
         FileCalls().pause(pause);
         waited += pause;
@@ -165,8 +164,11 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
         error = EISDIR;
     else if (!S_ISREG(info.st_mode))
         error = ENODEV;
-    else if ((error = Lock(fd, reading ? LOCK_SH : LOCK_EX, info, HeldForReading(), FLocked)) ==
-             EWOULDBLOCK)
+    else if (!reading && HeldHere(info, HeldForReading()))
+        error = EWOULDBLOCK; // this process's own hold would outlast any wait
+    else
+        error = Lock(fd, reading ? LOCK_SH : LOCK_EX, FLocked);
+    if (error == EWOULDBLOCK)
         text = kInUseText;
     if (error != 0) {
         ::close(fd);

@@ -147,6 +147,12 @@ TEST_F(FileCallsTest, HeldFilesAreWaitedForOrRefusedAndNoLockSupportIsNoRefusal)
                 EXPECT_EQ(failure, "Cannot open file \"" + file + "\". " + kInUse);
             }
         }
+    // Without locks too, a writer that this process's own reader would feed is refused.
+    Fault().error = ENOLCK;
+    Fault().flockFailures = -1;
+    const TFileStream reader(file, TMode::fmOpenRead);
+    EXPECT_EQ(FailureOf<EFOpenError>([&] { TFileStream again(file, TMode::fmOpenWrite); }),
+              "Cannot open file \"" + file + "\". " + kInUse);
 }
 
 // Every call of an append failing in turn: the file is cut back, or the report
