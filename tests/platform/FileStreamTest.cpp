@@ -40,7 +40,12 @@ TEST_F(FileStreamTest, OwnReaderRefusesAWriterAtOnceAndMissingFilesStayMissing) 
         const auto failure =
             FailureOf<EFOpenError>([&, mode = second] { TFileStream again(held, mode); });
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-        EXPECT_EQ(failure, refused ? "Cannot open file \"" + held + "\". " + kInUse : "(none)");
+        // Windows words the refusal itself.
+        const std::string report = "Cannot open file \"" + held + "\". ";
+        EXPECT_EQ(failure.substr(0, report.size()), refused ? report : "(none)");
+#ifndef _WIN32
+        EXPECT_EQ(failure, refused ? report + kInUse : "(none)");
+#endif
     }
     TFileStream(held, TMode::fmOpenWrite).Append(nullptr, 0); // the reader is gone
     const std::string missing = Path("missing.bin");
