@@ -21,6 +21,10 @@ TBytes Text(std::string_view text) {
     return TBytes(text.begin(), text.end());
 }
 
+std::string Refusal(const std::string& image, const std::string& reason) {
+    return "Cannot write file \"" + image + "\". " + reason;
+}
+
 class TapeFormatTest : public TTempDirTest {};
 
 } // namespace
@@ -63,8 +67,7 @@ TEST_F(TapeFormatTest, ImageDecidesTheFormatOrRefusesTheAppend) {
         const auto failure = FailureOf<EWriteError>([&] {
             TTAPSerializer(image).WriteFile(header, *Stream({1, 2, 3, 4, 5}));
         });
-        EXPECT_EQ(failure,
-                  refusal.empty() ? "(none)" : "Cannot write file \"" + image + "\". " + refusal);
+        EXPECT_EQ(failure, refusal.empty() ? "(none)" : Refusal(image, refusal));
         EXPECT_EQ(ReadBytes(image), Cat(before, appended));
         std::filesystem::remove(image);
     }

@@ -113,6 +113,7 @@ protected:
 // locks is no refusal.
 TEST_F(FileCallsTest, HeldFilesAreWaitedForOrRefusedAndNoLockSupportIsNoRefusal) {
     const std::string file = Path("file.bin");
+    const std::string inUse = "Cannot open file \"" + file + "\". " + kInUse;
     WriteBytes(file, {7});
     const std::tuple<TMode, TMode, int, bool> holds[] = {
         {TMode::fmOpenRead, TMode::fmOpenRead, 0, true},
@@ -125,7 +126,7 @@ TEST_F(FileCallsTest, HeldFilesAreWaitedForOrRefusedAndNoLockSupportIsNoRefusal)
         TFileStream holder(file, first);
         const auto failure =
             FailureOf<EFOpenError>([&, mode = second] { TFileStream again(file, mode); });
-        EXPECT_EQ(failure, opens ? "(none)" : "Cannot open file \"" + file + "\". " + kInUse);
+        EXPECT_EQ(failure, opens ? "(none)" : inUse);
         EXPECT_EQ(Fault().paused, paused);
     }
 
@@ -149,15 +150,14 @@ TEST_F(FileCallsTest, HeldFilesAreWaitedForOrRefusedAndNoLockSupportIsNoRefusal)
             EXPECT_EQ(failure == "(none)", c.opens) << failure;
             EXPECT_EQ(Fault().paused, c.paused);
             if (c.error == EWOULDBLOCK && !c.opens) {
-                EXPECT_EQ(failure, "Cannot open file \"" + file + "\". " + kInUse);
+                EXPECT_EQ(failure, inUse);
             }
         }
     // Without locks too, a writer that this process's own reader would feed is refused.
     Fault().error = ENOLCK;
     Fault().flockFailures = -1;
     const TFileStream reader(file, TMode::fmOpenRead);
-    EXPECT_EQ(FailureOf<EFOpenError>([&] { TFileStream again(file, TMode::fmOpenWrite); }),
-              "Cannot open file \"" + file + "\". " + kInUse);
+    EXPECT_EQ(FailureOf<EFOpenError>([&] { TFileStream again(file, TMode::fmOpenWrite); }), inUse);
 }
 
 // Every call of an append failing in turn: the file is cut back, or the report
