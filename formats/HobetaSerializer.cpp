@@ -33,10 +33,6 @@ bool IsProgram(std::span<const std::uint8_t> header) {
     return header[8] == kProgramType;
 }
 
-std::uint16_t DataLength(std::span<const std::uint8_t> header) {
-    return Word(&header[IsProgram(header) ? 9 : 11]);
-}
-
 // The header, or "Stream read error" when the file is shorter.
 std::span<const std::uint8_t, kHeaderSize> Header(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < kHeaderSize)
@@ -54,8 +50,12 @@ std::string Name(std::span<const std::uint8_t> header) {
 
 } // namespace
 
+std::size_t HobetaDataLength(std::span<const std::uint8_t, kHeaderSize> header) {
+    return Word(&header[IsProgram(header) ? 9 : 11]);
+}
+
 std::size_t HobetaExtent(std::span<const std::uint8_t, kHeaderSize> header) {
-    return kHeaderSize + DataLength(header) + (IsProgram(header) ? kMarkerSize : 0);
+    return kHeaderSize + HobetaDataLength(header) + (IsProgram(header) ? kMarkerSize : 0);
 }
 
 void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info) {
@@ -81,7 +81,7 @@ void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info) 
 }
 
 void ReadHobetaData(std::span<const std::uint8_t> bytes, TStream& data) {
-    const std::size_t count = DataLength(Header(bytes));
+    const std::size_t count = HobetaDataLength(Header(bytes));
     if (bytes.size() < kHeaderSize + count)
         throw EReadError();
     data.Seek(0, TSeekOrigin::soBeginning);

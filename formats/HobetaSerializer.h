@@ -19,6 +19,8 @@ namespace reelkit {
 // file's first part only: what is missing is "Stream read error" where needed.
 void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info);
 void ReadHobetaData(std::span<const std::uint8_t> bytes, TStream& data);
+// How many data bytes the header announces, the marker left out.
+std::size_t HobetaDataLength(std::span<const std::uint8_t, 17> header);
 // How much of a Hobeta file the conversion looks at, given its header.
 std::size_t HobetaExtent(std::span<const std::uint8_t, 17> header);
 

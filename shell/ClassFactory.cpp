@@ -2,6 +2,7 @@
 #include "shell/ClassFactory.h"
 
 #include "commands/AddBlockCommand.h"
+#include "commands/AddDiskCommand.h"
 #include "commands/AddFileCommand.h"
 #include "commands/AddHeaderBlockCommand.h"
 #include "commands/AddHeaderCommand.h"
@@ -24,6 +25,7 @@ void TClassFactory::CreateCommands(TCommandTable& commands,
     commands[2] = std::make_shared<TAddFileCommand>(commandLine);
     commands[3] = std::make_shared<TAddHeaderBlockCommand>(commandLine);
     commands[4] = std::make_shared<TAddHobetaCommand>(commandLine);
+    commands[5] = std::make_shared<TAddDiskCommand>(commandLine);
 }
 
 std::shared_ptr<ISerializer> TClassFactory::CreateSerializer(TSerializerKind kind,

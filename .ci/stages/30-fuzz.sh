@@ -16,7 +16,7 @@ fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DREELKIT_FUZZ=ON -DBUILD_TESTING=OFF
-targets=(number header hobeta tap commandline)
+targets=(number header hobeta tap commandline disk)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 rm -rf "$build/work" "$build/findings"
@@ -31,7 +31,7 @@ fuzz() {
 }
 
 status=0
-for pair in "number header" "hobeta tap" "commandline"; do
+for pair in "number header" "hobeta tap" "commandline disk"; do
     pids=()
     for name in $pair; do
         fuzz "$name" &

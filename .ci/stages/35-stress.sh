@@ -16,7 +16,7 @@ rm -rf "$logs" && mkdir -p "$logs"
 # Reports go to one log per process: the program's own stderr must stay empty.
 memcheck=(valgrind -q --vgdb=no --leak-check=full --log-file="$logs/%p.log")
 "${memcheck[@]}" --error-exitcode=1 "$build/tests/reelkit_tests" --gtest_brief=1
-for name in number header hobeta tap commandline; do
+for name in number header hobeta tap commandline disk; do
     "${memcheck[@]}" --error-exitcode=1 "$build/fuzz/replay_$name" fuzz/corpus/$name fuzz/regressions/$name
 done
 # A distinct status, so that a report never passes for one of the program's own.

@@ -127,6 +127,71 @@ std::string TZX(const std::string& blocks) {
     }
     return tzx;
 }
+// Files of the disks d.trd and d.scl: catalogue name, type, the words at 9 and
+// 11, the sectors; and the blocks each becomes. The second CODE.C is never
+// chosen by name.
+struct TDiskFile {
+    std::string name;
+    char type;
+    std::size_t w9, w11;
+    std::string sectors;
+    std::string blocks;
+};
+std::string Sectors(std::string data) {
+    data.resize((data.size() + 255) / 256 * 256, '\0');
+    return data;
+}
+const TDiskFile kDiskFiles[] = {
+    {"PROG    ", 'B', 5, 3, Sectors("HELLO" + Bytes({0x80, 0xAA, 10, 0})),
+     Header(0, "PROG", 5, 10, 3) + Block(0xFF, "HELLO")},
+    {"CODE    ", 'C', 0x8000, 300, Sectors(Pattern(300)),
+     Header(3, "CODE", 300, 0x8000) + Block(0xFF, Pattern(300))},
+    {"NOTES   ", 'T', 'X' | 'T' << 8, 3, Sectors("abc"),
+     Header(3, "NOTES", 3, 0x5458) + Block(0xFF, "abc")},
+    {"CODE    ", 'C', 0x6000, 2, Sectors("zz"), Header(3, "CODE", 2, 0x6000) + Block(0xFF, "zz")}};
+const std::string kDisk =
+    kDiskFiles[0].blocks + kDiskFiles[1].blocks + kDiskFiles[2].blocks + kDiskFiles[3].blocks;
+
+std::string DiskEntry(const std::string& name, char type, std::size_t w9, std::size_t w11,
+                      std::size_t sectors) {
+    return name + type + Word(w9) + Word(w11) + static_cast<char>(sectors);
+}
+
+// A TRD image: the catalogue, the TR-DOS marker, the sectors from track 1 on.
+std::string TRD(std::string catalogue, const std::string& sectors) {
+    catalogue.resize(0x8E7, '\0');
+    catalogue += '\x10';
+    catalogue.resize(4096, '\0');
+    return catalogue + sectors;
+}
+
+// The disk files laid out one after another; a deleted entry after the first,
+// an entry that would not fit after the end of the catalogue.
+std::string DiskTRD() {
+    std::string catalogue, sectors;
+    for (const auto& [name, type, w9, w11, data, blocks] : kDiskFiles) {
+        const std::size_t at = 16 + sectors.size() / 256;
+        catalogue +=
+            DiskEntry(name, type, w9, w11, data.size() / 256) + Bytes({int(at % 16), int(at / 16)});
+        sectors += data;
+        if (catalogue.size() == 16)
+            catalogue += "\x01GONE   C" + std::string(7, '\0');
+    }
+    return TRD(catalogue + std::string(16, '\0') + DiskEntry("GHOST   ", 'C', 0, 1, 1) +
+                   Bytes({0, 200}),
+               sectors);
+}
+
+// The same files as an SCL image, with a checksum that is not checked.
+std::string DiskSCL() {
+    std::string image = "SINCLAIR" + Bytes({std::size(kDiskFiles)});
+    for (const auto& [name, type, w9, w11, data, blocks] : kDiskFiles)
+        image += DiskEntry(name, type, w9, w11, data.size() / 256);
+    for (const TDiskFile& file : kDiskFiles)
+        image += file.sectors;
+    return image + "SUM?";
+}
+
 const std::string kData = "\x01\x02\x03";
 const std::string kData3 = Block(0xFF, kData);
 const std::string kRaw = Record(3, "raw", 3, 0x6000, 0);
@@ -145,7 +210,12 @@ const std::vector<std::pair<std::string, std::string>> kFiles = {
     {"s.$C", Hobeta("SHORT   ", 'C', 0, 0, "").substr(0, 16)},
     {"u.$C", Hobeta("SHORT   ", 'C', 0, 5, "ab")},
     {"new.TZX", ""}, {"t.tzx", kTZXHeader}, {"tap.tzx", kImage}, {"p.pzx", "PZXT\x08\0\0\0\x01\0"s},
-    {"s.csw", "Compressed Square Wave\x1A\x02\x01"}, {"w.wav", "RIFF\x24\x08\0\0WAVEfmt "s}};
+    {"s.csw", "Compressed Square Wave\x1A\x02\x01"}, {"w.wav", "RIFF\x24\x08\0\0WAVEfmt "s},
+    {"d.trd", DiskTRD()}, {"d.scl", DiskSCL()}, {"none.trd", TRD("", "")},
+    {"bad.trd", TRD(DiskEntry("GOOD    ", 'C', 7, 2, 1) + Bytes({0, 1}) + DiskEntry("FAR     ", 'C', 0, 1, 1) + Bytes({0, 99}) +
+                    DiskEntry("LONG    ", 'C', 0, 300, 1) + Bytes({0, 1}) + DiskEntry("ODD     ", 'C', 0, 0, 0) + Bytes({16, 0}), Sectors("ok"))},
+    {"cat.scl", "SINCLAIR\x02" + DiskEntry("A       ", 'C', 0, 1, 1)},
+    {"data.scl", "SINCLAIR\x01" + DiskEntry("A       ", 'C', 0, 1, 1) + std::string(255, 'a')}};
 
 struct TCase {
     TArgs args;
@@ -167,6 +237,8 @@ const std::string k17 = "File to add as header must have 17 bytes lenght";
 const std::string kReadError = "Stream read error";
 const std::string kOnly = ": blocks are appended to TAP and TZX images only";
 const std::string kVersion = "Reelkit " REELKIT_VERSION "\r\n";
+const std::string kNotDisk = "File is not a TRD or SCL disk image";
+std::string NotFit(const char* file) { return "Disk file \""s + file + "\" does not fit in the disk image"; }
 std::string NotFound(int at) { return "Specified in agrument " + std::to_string(at) + " file is not found"; }
 
 TCase Ok(const char* args, const std::string& appended) { return {Split(args), "", 0, appended}; }
@@ -366,6 +438,19 @@ INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
     Fail("+$ w.wav c.$C", "Cannot write file \"@w.wav\". The file is a WAV sound file" + kOnly),
     Fail("+f d3 t.tap n C 0x8000", "Cannot write file \"@d3\". The file is neither a TAP nor a TZX image"), Fail("+$ t.tap s.$C", kReadError),
     Fail("+$ t.tap u.$C", kReadError), Fail("+$ t.tap v.$B", kProgramLength)));
+
+INSTANTIATE_TEST_SUITE_P(Disks, ReelkitRun, ::testing::Values(
+    Ok("+t t.tap d.trd", kDisk), Ok("+T t.tap d.scl", kDisk),
+    Ok("+t t.tap d.trd CODE.C", kDiskFiles[1].blocks), Ok("+t t.tap d.scl NOTES.TXT", kDiskFiles[2].blocks),
+    Ok("+t t.tap d.trd NOTES.T", kDiskFiles[2].blocks), OkIn("t.tzx", "+t t.tzx d.scl PROG.B", TZX(kDiskFiles[0].blocks)),
+    Ok("+t t.tap bad.trd GOOD.C", Header(3, "GOOD", 2, 7) + Block(0xFF, "ok")),
+    Usage("+t t.tap d.trd GONE.C", NotFound(4)), Usage("+t t.tap d.trd GHOST.C", NotFound(4)),
+    Usage("+t t.tap d.scl code.C", NotFound(4)), Usage("+t t.tap d.trd NOTES.TX", "Argument 4 must be a disk file name as name.T"),
+    Usage("+t t.tap d.trd CODE.C x", kCount), Usage("+t t.tap", kCount), Usage("+t t.tap none", NotFound(3)),
+    Fail("+t t.tap d3", kNotDisk), Fail("+t t.tap e", kNotDisk), Fail("+t t.tap bad.trd", NotFit("FAR.C")),
+    Fail("+t t.tap bad.trd LONG.C", "Disk file \"LONG.C\" is longer than its sectors"), Fail("+t t.tap bad.trd ODD.C", NotFit("ODD.C")),
+    Fail("+t t.tap none.trd", "Disk image holds no files"), Fail("+t t.tap cat.scl", "Disk image ends inside its catalogue"),
+    Fail("+t t.tap data.scl", NotFit("A.C")), OpenFail("+t d.trd d.trd", "d.trd")));
 // clang-format on
 
 // Another program holds a file with flock, for a moment or for the whole run:
@@ -439,11 +524,9 @@ TEST_F(ReelkitTest, RemovedWorkingDirectoryFindsNoRelativeName) {
 TEST_F(ReelkitTest, ShortWriteLeavesImageAsItWas) {
     if (kRunner)
         GTEST_SKIP() << "the file size limit reaches native children only";
-    const std::pair<const char*, rlim_t> cases[] = {{"+b t.tap d3", 6},
-                                                    {"+b t.tap m", 65536},
-                                                    {"+f t.tap d3 n C 0", 10},
-                                                    {"+f t.tap d3 n C 0", 27},
-                                                    {"+$ t.tap p.$B", 29}};
+    const std::pair<const char*, rlim_t> cases[] = {
+        {"+b t.tap d3", 6},        {"+b t.tap m", 65536}, {"+f t.tap d3 n C 0", 10},
+        {"+f t.tap d3 n C 0", 27}, {"+$ t.tap p.$B", 29}, {"+t t.tap d.scl", 400}};
     for (const auto& [args, room] : cases) {
         SCOPED_TRACE(args);
         Check(FailPrefix("", "Cannot write file \"@t.tap\". "),
@@ -497,6 +580,29 @@ TEST_F(ReelkitTest, TapeReadsBackInAnotherTool) {
         at = list.out.find(line, at);
         ASSERT_NE(at, std::string::npos) << "missing in order: " << line << "\n" << list.out;
     }
+}
+
+// The SCL image as another tool writes it out as a TRD one gives the same
+// tape; and each file, named, is what +$ makes of it as a Hobeta file.
+TEST_F(ReelkitTest, DiskImagesAgreeWithAnotherToolAndWithHobeta) {
+    const TRun convert = Spawn({"scl2trd", "d.scl", "x.trd"});
+    if (Missing(convert, "scl2trd"))
+        GTEST_SKIP() << "scl2trd is not installed";
+    ASSERT_EQ(convert.status, 0) << convert.out << convert.err;
+    for (const char* tape : {"s.tap", "x.tap", "h.tap", "n.tap"})
+        WriteFile(FDir / tape, "");
+    ASSERT_EQ(Reelkit(Split("+t s.tap d.scl")).status, 0);
+    ASSERT_EQ(Reelkit(Split("+t x.tap x.trd")).status, 0);
+    EXPECT_TRUE(ReadFile(FDir / "s.tap") == kDisk && ReadFile(FDir / "x.tap") == kDisk);
+    const char* names[] = {"PROG.B", "CODE.C", "NOTES.TXT"};
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        const TDiskFile& file = kDiskFiles[i];
+        WriteFile(FDir / "f.$",
+                  Hobeta(file.name.c_str(), file.type, file.w9, file.w11, file.sectors));
+        ASSERT_EQ(Reelkit(Split("+$ h.tap f.$")).status, 0);
+        ASSERT_EQ(Reelkit({"+t", "n.tap", "x.trd", names[i]}).status, 0);
+    }
+    EXPECT_TRUE(ReadFile(FDir / "h.tap") == ReadFile(FDir / "n.tap"));
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 # leaves the image byte for byte as it was and reports the failed write. Inputs
 # that are gone, folders or unreadable are reported and change nothing.
 set -u
-. "${BASH_SOURCE%/*}/probe.sh" bash4 stat cmp prlimit seq tr mktemp $([ "$(id -u)" = 0 ] && echo setpriv)
+. "${BASH_SOURCE%/*}/probe.sh" bash4 stat cmp prlimit seq tr head mktemp $([ "$(id -u)" = 0 ] && echo setpriv)
 exe=$1 runner=(${REELKIT_RUNNER:-}) unreadable=() failures=0 cuts=0
 work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT && cd "$work" || exit 1
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -18,8 +18,9 @@ printf '\5\0\377tape' >base.tap # a TAP image: its first block fits
 seq 1 12 | tr -d '\n' >pc.bin
 printf 'header seventeen!' >header.bin
 printf 'prog    B\4\0\4\0\0\0\0\0ABCD\x80\xaa\n\0' >hobeta.bin
+{ printf 'SINCLAIR\2prog    B\4\0\4\0\1code    C\0\x80\3\0\1ABCD\x80\xaa\n\0'; head -c 504 /dev/zero; } >disk.scl
 commands=("+b image.tap pc.bin" "+h image.tap name C 32768 5" "+f image.tap pc.bin name B 10"
-    "+hb image.tap header.bin" "+\$ image.tap hobeta.bin")
+    "+hb image.tap header.bin" "+\$ image.tap hobeta.bin" "+t image.tap disk.scl")
 old=$(stat -c %s base.tap)
 declare -A appended
 for command in "${commands[@]}"; do

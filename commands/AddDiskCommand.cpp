@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+#include "commands/AddDiskCommand.h"
+
+#include "formats/DiskImage.h"
+#include "formats/HobetaSerializer.h"
+#include "model/ZXFileInfo.h"
+#include "platform/Console.h"
+#include "platform/MemoryStream.h"
+#include "shell/AppTypes.h"
+
+#include <algorithm>
+#include <deque>
+#include <optional>
+#include <span>
+
+namespace reelkit {
+namespace {
+
+constexpr int kDiskFileArgument = 4;
+
+// One disk file made ready for the tape.
+struct TConverted {
+    TZXFileInfo header{zftUndefined};
+    TMemoryStream data;
+};
+
+} // namespace
+
+// +t TAPFile DiskImage [DiskFile]: one file of a TRD or SCL image, or all of
+// them, each converted as +$ converts the same file in Hobeta form. Every file
+// is converted before anything is written, and all of them go out in one
+// append, while the disk image is still held.
+void TAddDiskCommand::Execute() {
+    const auto writer = NextImage();
+    TFileStream file = NextInputFile();
+    std::optional<TDiskFileName> wanted;
+    if (CommandLine().HasMoreArguments()) {
+        wanted = ParseDiskFileName(CommandLine().NextArgument());
+        if (!wanted)
+            throw ECommandLineFormatException("Argument %d must be a disk file name as name.T",
+                                              kDiskFileArgument);
+    }
+    CommandLine().CheckNoMoreArguments();
+
+    const TDiskImage disk = ReadDiskImage(file);
+    std::span<const TDiskEntry> chosen = disk.files;
+    if (wanted) {
+        const auto found = std::find_if(chosen.begin(), chosen.end(), [&](const auto& entry) {
+            return DiskFileMatches(entry, *wanted);
+        });
+        if (found == chosen.end())
+            throw ECommandLineFormatException("Specified in agrument %d file is not found",
+                                              kDiskFileArgument);
+        chosen = {found, 1};
+    } else if (chosen.empty()) {
+        throw EAppException("Disk image holds no files");
+    }
+
+    std::deque<TConverted> converted;
+    std::vector<TTapeFile> files;
+    for (const TDiskEntry& entry : chosen) {
+        const std::vector<std::uint8_t> hobeta = DiskFileHobeta(disk, entry);
+        TConverted& one = converted.emplace_back();
+        ReadHobetaFileInfo(hobeta, one.header);
+        ReadHobetaData(hobeta, one.data);
+        files.push_back({one.header, one.data});
+    }
+    writer->WriteFiles(files);
+}
+
+void TAddDiskCommand::PrintUsage() {
+    ConsoleWriteLine("Reelkit.exe +t TAPFile DiskImage [DiskFile]");
+    ConsoleWriteLine("\tAdds files of a TR-DOS disk image to TAPFile TAP image with matching");
+    ConsoleWriteLine("\theaders, as +$ adds a Hobeta file. DiskImage - name of TRD or SCL disk");
+    ConsoleWriteLine("\timage file (in PC file system); DiskFile - name of one file on the disk");
+    ConsoleWriteLine("\tas name.T, or name.TXY for a three-letter extension. Without DiskFile");
+    ConsoleWriteLine("\tall files of the disk are added.");
+    ConsoleWriteLine();
+}
+
+} // namespace reelkit
