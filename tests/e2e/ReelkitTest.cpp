@@ -119,8 +119,9 @@ const std::string kTZXHeader = "ZXTape!\x1A" + Bytes({1, 20});
 std::string TZX(const std::string& blocks) {
     std::string tzx;
     for (std::size_t at = 0; at + 2 <= blocks.size();) {
-        const std::size_t size = 2 + (static_cast<unsigned char>(blocks[at]) |
-                                      static_cast<unsigned char>(blocks[at + 1]) << 8);
+        const std::size_t low = static_cast<unsigned char>(blocks[at]);
+        const std::size_t high = static_cast<unsigned char>(blocks[at + 1]);
+        const std::size_t size = 2 + (low | high << 8);
         tzx += Bytes({0x10, 0xE8, 0x03}) + blocks.substr(at, size);
         at += size;
     }
