@@ -194,6 +194,9 @@ def main():
                 chunk = bytes(1024 * 1024)
                 for _ in range(BIG_IMAGE // len(chunk)):
                     big.write(chunk)
+            # Reelkit appends only to an image that starts like one: a first block that fits.
+            big.seek(0)
+            big.write(bytes([0xFF, 0xFF]))
         for name in ("empty.tap", "tee.tap"):
             (work / name).touch()
 
