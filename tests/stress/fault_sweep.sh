@@ -19,7 +19,7 @@ seq 1 12 | tr -d '\n' >pc.bin
 printf 'header seventeen!' >header.bin
 printf 'prog    B\4\0\4\0\0\0\0\0ABCD\x80\xaa\n\0' >hobeta.bin
 commands=("+b image.tap pc.bin" "+h image.tap name C 32768 5" "+f image.tap pc.bin name B 10"
-    "+hb image.tap header.bin" "+\$ image.tap hobeta.bin")
+    "+hb image.tap header.bin" "+\$ image.tap hobeta.bin" "+l image.tap name 32768 24999 SC")
 old=$(stat -c %s base.tap)
 declare -A appended
 for command in "${commands[@]}"; do
