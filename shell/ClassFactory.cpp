@@ -7,6 +7,7 @@
 #include "commands/AddHeaderBlockCommand.h"
 #include "commands/AddHeaderCommand.h"
 #include "commands/AddHobetaCommand.h"
+#include "commands/AddLoaderCommand.h"
 #include "formats/HobetaSerializer.h"
 #include "formats/TAPSerializer.h"
 #include "shell/CommandLineHelperUnit.h"
@@ -25,7 +26,8 @@ void TClassFactory::CreateCommands(TCommandTable& commands,
     commands[2] = std::make_shared<TAddFileCommand>(commandLine);
     commands[3] = std::make_shared<TAddHeaderBlockCommand>(commandLine);
     commands[4] = std::make_shared<TAddHobetaCommand>(commandLine);
-    commands[5] = std::make_shared<TAddDiskCommand>(commandLine);
+    commands[5] = std::make_shared<TAddLoaderCommand>(commandLine);
+    commands[6] = std::make_shared<TAddDiskCommand>(commandLine);
 }
 
 std::shared_ptr<ISerializer> TClassFactory::CreateSerializer(TSerializerKind kind,

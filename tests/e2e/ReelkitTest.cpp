@@ -192,6 +192,21 @@ std::string DiskSCL() {
     return image + "SUM?";
 }
 
+// +l's program for RunAddress 32768, ClearAddress 24999 and Blocks SC, as
+// Debian's zmakebas -r tokenises its listing.
+const std::string kLoaderSC =
+    Bytes({0x00, 0x0A, 0x30, 0x00, 0xFD, 0xB0, 0x22, 0x32, 0x34, 0x39, 0x39, 0x39, 0x22,
+           0x3A, 0xEF, 0x22, 0x22, 0xAA, 0x3A, 0xF4, 0xB0, 0x22, 0x32, 0x33, 0x37, 0x33,
+           0x39, 0x22, 0x2C, 0xB0, 0x22, 0x31, 0x31, 0x31, 0x22, 0x3A, 0xEF, 0x22, 0x22,
+           0xAF, 0x3A, 0xF9, 0xC0, 0xB0, 0x22, 0x33, 0x32, 0x37, 0x36, 0x38, 0x22, 0x0D});
+const std::string kLoaderFileSC = Header(0, "game", 52, 10, 52) + Block(0xFF, kLoaderSC);
+// The defaults: CLEAR RunAddress - 1, one code block.
+const std::string kLoader32768 = Bytes(
+    {0x00, 0x0A, 0x1A, 0x00, 0xFD, 0xB0, 0x22, 0x33, 0x32, 0x37, 0x36, 0x37, 0x22, 0x3A, 0xEF,
+     0x22, 0x22, 0xAF, 0x3A, 0xF9, 0xC0, 0xB0, 0x22, 0x33, 0x32, 0x37, 0x36, 0x38, 0x22, 0x0D});
+const std::string kLoader0 =
+    Bytes({0x00, 0x0A, 0x12, 0x00, 0xFD, 0xB0, 0x22, 0x30, 0x22, 0x3A, 0xEF,
+           0x22, 0x22, 0xAF, 0x3A, 0xF9, 0xC0, 0xB0, 0x22, 0x30, 0x22, 0x0D});
 const std::string kData = "\x01\x02\x03";
 const std::string kData3 = Block(0xFF, kData);
 const std::string kRaw = Record(3, "raw", 3, 0x6000, 0);
@@ -235,6 +250,7 @@ const std::string kProgramLength = "Length of basic program cannot be greater th
 const std::string kTooLarge = "File to add to image is too large";
 const std::string k17 = "File to add as header must have 17 bytes lenght";
 const std::string kReadError = "Stream read error";
+const std::string kLoaderBlocks = "Argument 6 must be a word of at most 32 letters C and S";
 const std::string kOnly = ": blocks are appended to TAP and TZX images only";
 const std::string kVersion = "Reelkit " REELKIT_VERSION "\r\n";
 const std::string kNotDisk = "File is not a TRD or SCL disk image";
@@ -406,7 +422,11 @@ INSTANTIATE_TEST_SUITE_P(Appends, ReelkitRun, ::testing::Values(
     Ok("+$ t.tap z.$C", Header(3, " ", 0, 0x4000) + kEmptyBlock),
     OkIn("new.TZX", "+b new.TZX d3", kTZXHeader + TZX(kData3)),
     OkIn("t.tzx", "+f t.tzx d3 code C 0x4000", TZX(Header(3, "code", 3, 0x4000) + kData3)),
-    OkIn("tap.tzx", "+b tap.tzx d3", kData3)));
+    OkIn("tap.tzx", "+b tap.tzx d3", kData3),
+    Ok("+l t.tap game 32768 24999 SC", kLoaderFileSC), Ok("+L t.tap game 0x8000 24999 sC", kLoaderFileSC),
+    OkIn("new.TZX", "+l new.TZX game 32768 24999 SC", kTZXHeader + TZX(kLoaderFileSC)),
+    Ok("+l t.tap twelve_chars 32768", Header(0, "twelve_cha", 30, 10, 30) + Block(0xFF, kLoader32768)),
+    Ok("+l t.tap zero 0 0 c", Header(0, "zero", 22, 10, 22) + Block(0xFF, kLoader0))));
 
 INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
     Usage("+b none d3", NotFound(2)), Usage("+b t.tap none", NotFound(3)),
@@ -415,10 +435,16 @@ INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
     Usage("+h none n Q", NotFound(2)), Usage("+hb t.tap none", NotFound(3)),
     Usage("+$ t.tap none", NotFound(3)), Usage("+b t.tap", kCount), Usage("+h", kCount),
     Usage("+h t.tap n N 5", kCount), Usage("+f t.tap d3 n C", kCount), Usage("+hb t.tap", kCount),
-    Usage("+$ t.tap", kCount), Usage("+b t.tap d3 x", kCount), Usage("+h t.tap n B 1 0 1 2", kCount),
+    Usage("+$ t.tap", kCount), Usage("+l t.tap", kCount), Usage("+l t.tap n", kCount), Usage("+b t.tap d3 x", kCount), Usage("+h t.tap n B 1 0 1 2", kCount),
     Usage("+h t.tap n C 1 2 3", kCount), Usage("+f t.tap d3 n N a x", kCount),
     Usage("+f t.tap d3 n B 1 2 3", kCount), Usage("+hb t.tap h17 x", kCount),
-    Usage("+$ t.tap p.$B x", kCount), Usage("+$ t.tap s.$C x", kCount),
+    Usage("+$ t.tap p.$B x", kCount), Usage("+l t.tap n 1 0 C x", kCount),
+    Usage("+l none n 1", NotFound(2)), Usage("+l t.tap n 0", "Argument 4 is 0: ClearAddress must be given"),
+    Usage("+l t.tap n 0 x", "Unable to convert argument 5 to integer number"),
+    Usage("+l t.tap n 0x10000", "Argument 4 out of range (0 - 65536)"),
+    Usage("+l t.tap n 1 0 CX", kLoaderBlocks), Usage("+l t.tap n 1 0 1", kLoaderBlocks),
+    Usage("+l t.tap n 1 0 CCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCC", kLoaderBlocks),
+    Usage("+l t.tap n 1 0 SX x", kLoaderBlocks), Usage("+$ t.tap s.$C x", kCount),
     Usage("+h t.tap n BB 5", "Argument 4 must be a single charachter"),
     Usage("+h t.tap n N 5 ab", "Argument 6 must be a single charachter"),
     Usage("+h t.tap '' n B abc", "Unable to convert argument 5 to integer number"),
@@ -526,7 +552,8 @@ TEST_F(ReelkitTest, ShortWriteLeavesImageAsItWas) {
         GTEST_SKIP() << "the file size limit reaches native children only";
     const std::pair<const char*, rlim_t> cases[] = {
         {"+b t.tap d3", 6},        {"+b t.tap m", 65536}, {"+f t.tap d3 n C 0", 10},
-        {"+f t.tap d3 n C 0", 27}, {"+$ t.tap p.$B", 29}, {"+t t.tap d.scl", 400}};
+        {"+f t.tap d3 n C 0", 27}, {"+$ t.tap p.$B", 29}, {"+t t.tap d.scl", 400},
+        {"+l t.tap n 32768 24999 SC", 40}};
     for (const auto& [args, room] : cases) {
         SCOPED_TRACE(args);
         Check(FailPrefix("", "Cannot write file \"@t.tap\". "),
@@ -603,6 +630,31 @@ TEST_F(ReelkitTest, DiskImagesAgreeWithAnotherToolAndWithHobeta) {
         ASSERT_EQ(Reelkit({"+t", "n.tap", "x.trd", names[i]}).status, 0);
     }
     EXPECT_TRUE(ReadFile(FDir / "h.tap") == ReadFile(FDir / "n.tap"));
+}
+
+// The program +l makes lists as its line in another tool, from a TAP and a TZX image.
+TEST_F(ReelkitTest, LoaderListsAsItsLine) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"32768 24999 SC", "CLEAR VAL \"24999\": LOAD \"\"SCREEN$ : POKE VAL \"23739\",VAL "
+                           "\"111\": LOAD \"\"CODE : RANDOMIZE USR VAL \"32768\""},
+        {"32768", "CLEAR VAL \"32767\": LOAD \"\"CODE : RANDOMIZE USR VAL \"32768\""},
+        {"0x6000 $5FFF cs", "CLEAR VAL \"24575\": LOAD \"\"CODE : LOAD \"\"SCREEN$ : POKE VAL "
+                            "\"23739\",VAL \"111\": RANDOMIZE USR VAL \"24576\""},
+        {"65535 0 CC", "CLEAR VAL \"0\": LOAD \"\"CODE : LOAD \"\"CODE : RANDOMIZE USR VAL "
+                       "\"65535\""}};
+    for (const char* image : {"l.tap", "l.tzx"}) {
+        WriteFile(FDir / image, "");
+        std::string listing;
+        for (const auto& [args, line] : cases) {
+            ASSERT_EQ(Reelkit(Split("+l "s + image + " n " + args)).status, 0) << args;
+            listing += "   10 "s + line + "\n";
+        }
+        const TRun list = Spawn({"listbasic", image});
+        if (Missing(list, "listbasic"))
+            GTEST_SKIP() << "listbasic is not installed";
+        EXPECT_EQ(list.status, 0) << list.err;
+        EXPECT_EQ(list.out, listing) << image;
+    }
 }
 
 } // namespace
