@@ -8,7 +8,9 @@
 # - waits about a second for a file held otherwise, then refuses it, image unchanged;
 # - writes its usage text to a console.
 set -u
-exe=$1 holder=$2 native=$3 wine=${WINE:-wine64} failures=0
+wine=${WINE:-wine64}
+. "${BASH_SOURCE%/*}/probe.sh" bash4 root tmpfs "$wine" script cmp head mktemp tr
+exe=$1 holder=$2 native=$3 failures=0
 work=$(mktemp -d) && cd "$work" || exit 1
 full=$work/full
 cleanup() { cd / && { umount "$full" 2>/dev/null; rm -rf "$work"; }; }
