@@ -76,6 +76,7 @@ else()
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${REELKIT_MAINTAINER}")
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+    set(CPACK_POST_BUILD_SCRIPTS ${REELKIT_PACKAGING_DIR}/InstalledSize.cmake)
     set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Reelkit appends blocks to existing ZX Spectrum tape images (TAP files):
 a data block from any file, a tape header built from command-line fields,
 a file together with its header, a prepared 17-byte header, or a file
