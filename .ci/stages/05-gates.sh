@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Code-health gates, first because they are quick: every C++ file formatted as
-# .clang-format says, no clang-tidy finding under .clang-tidy, and a clang
-# build with warnings as errors whose tests pass. (The gcc and mingw builds
-# treat warnings as errors through their presets.)
+# Code-health gates, first because they are quick: a licence line in every
+# source file, every C++ file formatted as .clang-format says, a clang build
+# with warnings as errors, and no clang-tidy finding under .clang-tidy. (The
+# gcc and mingw builds treat warnings as errors through their presets; the
+# tests run in the gcc builds, so the clang build is only built.)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -13,7 +14,10 @@ apt-get install -y --no-install-recommends \
     g++-mingw-w64-x86-64-posix
 
 export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
-missing=$(git ls-files '*.cpp' '*.h' '*.cmake' '*.sh' '*.py' 'CMakeLists.txt' | xargs grep -L 'SPDX-License-Identifier: MIT' || true)
+git() { command git -c safe.directory='*' "$@"; } # the checkout may not be root's
+sources=$(git ls-files '*.cpp' '*.h' '*.cmake' '*.sh' '*.py' 'CMakeLists.txt') && [ -n "$sources" ] ||
+    { echo "05-gates: git lists no source files" >&2 && exit 1; }
+missing=$(xargs -d '\n' grep -L 'SPDX-License-Identifier: MIT' <<<"$sources" || true)
 [ -z "$missing" ] || { echo "05-gates: no licence line in: $missing" >&2; exit 1; }
 
 SECONDS=0
@@ -22,8 +26,9 @@ find . \( -path ./build -o -path ./.git \) -prune -o \( -name '*.cpp' -o -name '
 echo "05-gates: formatting checked in ${SECONDS} s"
 
 SECONDS=0
-cmake --workflow --preset clang
-echo "05-gates: clang build without warnings, tests passed in ${SECONDS} s"
+cmake --preset clang
+cmake --build --preset clang
+echo "05-gates: clang build without warnings in ${SECONDS} s"
 
 # clang-tidy over the clang build's files, then over the Windows sources as
 # mingw-w64 compiles them: its C and C++ headers, clang's own intrinsics

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Usage: concurrent_writers.sh <Reelkit binary>; env REELKIT_RUNNER: a program to run it with.
+# Usage: concurrent_writers.sh <Reelkit binary>; env REELKIT_RUNNER: a program to run it with,
+# REELKIT_SKIP_REAL_WAITS=1: leave out the held image, which takes real seconds.
 # Forty writers let go at once on one image, all reading one input: each waits
 # its turn and appends its whole tape file, and the image ends as a clean run
 # of complete header and data pairs, one per writer. Then another program holds
 # the image: for a moment, which a writer waits out, and for longer than a
 # writer waits, which is refused in about a second with the image unchanged.
+# The unit tests prove the waits through the file layer's pause; this is the
+# proof in real time, which one native build gives for all.
 set -u
 . "${BASH_SOURCE%/*}/probe.sh" stat cmp flock mktemp
 exe=$1 runner=(${REELKIT_RUNNER:-}) writers=40 failures=0
@@ -66,6 +69,12 @@ while ((at < size)); do
     unset "left[$i]" && ((at += piece))
 done
 [ ${#left[@]} = 0 ] || fail "missing the tape files of writers ${!left[*]}"
+
+if [ "${REELKIT_SKIP_REAL_WAITS:-}" = 1 ]; then
+    echo "$appended of $writers writers appended; the held image left out; $failures failures"
+    [ "$failures" = 0 ]
+    exit
+fi
 
 # hold: another program holds the image exclusively from now until released.
 hold() {
