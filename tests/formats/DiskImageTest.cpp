@@ -159,7 +159,8 @@ TEST(DiskImage, TruncatedImageFailsCleanly) {
                 expected = size % 256 != 0 || size < 4096 ? kNotDisk : "";
             const bool listed = expected.empty();
             for (const auto& [file, end] : files)
-                expected += listed ? file + (end > size ? " (" + kFit : " ") : "";
+                if (listed)
+                    expected.append(file).append(end > size ? " (" + kFit : " ");
             EXPECT_EQ(Catalogue(TBytes(whole.begin(), whole.begin() + std::ptrdiff_t(size))),
                       expected)
                 << size;
