@@ -14,8 +14,22 @@ cmake --build "$build" -j "$(nproc)"
 
 logs=$PWD/$build/valgrind
 rm -rf "$logs" && mkdir -p "$logs"
+# A unit test that lets a held stop signal end its process dies with the
+# exception being unwound, which memcheck counts as lost: that alone is allowed.
+cat >"$build/valgrind.supp" <<'EOF'
+{
+   the exception in flight when a held stop signal ends the test's process
+   Memcheck:Leak
+   match-leak-kinds: definite
+   fun:malloc
+   fun:__cxa_allocate_exception
+   ...
+   fun:*StopSignalWaitsUntilTheAppendLandsOrIsUndone*
+}
+EOF
 # Reports go to one log per process: the program's own stderr must stay empty.
-memcheck=(valgrind -q --vgdb=no --leak-check=full --log-file="$logs/%p.log")
+memcheck=(valgrind -q --vgdb=no --leak-check=full --suppressions="$PWD/$build/valgrind.supp"
+    --log-file="$logs/%p.log")
 "${memcheck[@]}" --error-exitcode=1 "$build/tests/reelkit_tests" --gtest_brief=1
 for name in number header hobeta tap commandline disk; do
     "${memcheck[@]}" --error-exitcode=1 "$build/fuzz/replay_$name" fuzz/corpus/$name fuzz/regressions/$name
@@ -23,8 +37,9 @@ done
 # A distinct status, so that a report never passes for one of the program's own.
 printf '#!/bin/sh\nexec %s --error-exitcode=97 "$@"\n' "${memcheck[*]}" >"$build/valgrind-wrapper"
 chmod +x "$build/valgrind-wrapper"
-# Under valgrind the size limit is cut at every fifth byte only, to keep time.
-REELKIT_RUNNER=$PWD/$build/valgrind-wrapper REELKIT_CUT_STEP=5 REELKIT_SKIP_REAL_WAITS=1 \
+# Under valgrind, to keep time, the size limit cuts at every ninth byte and ten
+# writers share an image: every byte and forty writers are the native runs'.
+REELKIT_RUNNER=$PWD/$build/valgrind-wrapper REELKIT_CUT_STEP=9 REELKIT_WRITERS=10 REELKIT_SKIP_REAL_WAITS=1 \
     ctest --test-dir "$build" --output-on-failure -j "$(nproc)" -R '^(e2e|stress_)' \
     -E HeldFilesAreSharedWaitedForOrRefused
 

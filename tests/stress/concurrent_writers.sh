@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Usage: concurrent_writers.sh <Reelkit binary>; env REELKIT_RUNNER: a program to run it with,
-# REELKIT_SKIP_REAL_WAITS=1: leave out the held image, which takes real seconds.
+# REELKIT_WRITERS: how many writers (40), REELKIT_SKIP_REAL_WAITS=1: leave out
+# the held image, which takes real seconds.
 # Forty writers let go at once on one image, all reading one input: each waits
 # its turn and appends its whole tape file, and the image ends as a clean run
 # of complete header and data pairs, one per writer. Then another program holds
@@ -11,7 +12,7 @@
 # proof in real time, which one native build gives for all.
 set -u
 . "${BASH_SOURCE%/*}/probe.sh" stat cmp flock mktemp
-exe=$1 runner=(${REELKIT_RUNNER:-}) writers=40 failures=0
+exe=$1 runner=(${REELKIT_RUNNER:-}) writers=${REELKIT_WRITERS:-40} failures=0
 work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT && cd "$work" || exit 1
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 writer() { args=(+f "$2" shared.bin file$1 C $1); } # <number> <image>: its command line in args
