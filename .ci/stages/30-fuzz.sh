@@ -2,13 +2,13 @@
 # SPDX-License-Identifier: MIT
 # Fuzzing: every libFuzzer target runs on a copy of its corpus and its saved
 # regressions, under AddressSanitizer and UndefinedBehaviorSanitizer, as many
-# at a time as there are cores. FUZZ_SECONDS (60) is the whole stage's budget,
-# shared evenly: with six targets on two cores, three rounds of 20 s. Any
+# at a time as there are cores. FUZZ_SECONDS (45) is the whole stage's budget,
+# shared evenly: with six targets on two cores, three rounds of 15 s. Any
 # finding fails the stage; the input that caused it is kept under
 # build/fuzz/findings for fuzz/regressions.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-budget=${FUZZ_SECONDS:-60}
+budget=${FUZZ_SECONDS:-45}
 build=build/fuzz
 
 if ! echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |

@@ -57,9 +57,7 @@ examples/loadcheck.sh -c "z80:hl == $sum" "$out/screen.tap" "$finish" ||
 "$reelkit" +l "$out/spoilt.tap" screen 0x8000 0x7FFF CC
 read -r low high < <(od -An -tu1 -j 21 -N 2 "$out/screen.tap")
 tail -c +$((21 + 2 + low + 256 * high + 1)) "$out/screen.tap" >>"$out/spoilt.tap"
-examples/loadcheck.sh "$out/spoilt.tap" "$finish" || fail "the spoilt tape did not load"
-status=0
-examples/loadcheck.sh -t 20 -c "z80:hl == $sum" "$out/spoilt.tap" "$finish" 2>/dev/null || status=$?
-[ "$status" -eq 1 ] ||
-    fail "a screen spoilt by a block name passed the check (status ${status}, expected 1)"
+# Its code gets to finish, with another sum: the check above would fail it.
+examples/loadcheck.sh -c "z80:hl != $sum" "$out/spoilt.tap" "$finish" ||
+    fail "the spoilt tape did not reach finish with another sum"
 echo "46-loader: a block name printed over the screen fails the check, as it must"
