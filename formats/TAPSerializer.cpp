@@ -112,7 +112,7 @@ void TTAPSerializer::WriteHeader(IZXFileInfo& header) {
 
 void TTAPSerializer::WriteBlock(std::uint16_t length, std::uint8_t flag, TStream& data) {
     TBlocks blocks;
-    blocks.bytes.reserve(length + 4u);
+    blocks.bytes.reserve(length + 4u + kTZXFraming);
     PutDataBlock(blocks, flag, data, BlockLength(length));
     Append(blocks);
 }
@@ -145,16 +145,11 @@ void TTAPSerializer::ReadData(TStream&) {
 }
 
 // The format is told under the same exclusive open that appends.
-void TTAPSerializer::Append(const TBlocks& blocks) {
+void TTAPSerializer::Append(TBlocks& blocks) {
     TFileStream image(FFileName, TFileMode::fmOpenWrite);
-    const TTapeFormat format = TapeFormatOf(image, FFileName);
-    if (format == tfTAP) {
-        image.Append(blocks.bytes.data(), blocks.bytes.size());
-        return;
-    }
-    const std::vector<std::uint8_t> tzx =
-        TZXBlocks(blocks.bytes, blocks.starts, format == tfNewTZX);
-    image.Append(tzx.data(), tzx.size());
+    if (const TTapeFormat format = TapeFormatOf(image, FFileName); format != tfTAP)
+        FrameForTZX(blocks.bytes, blocks.starts, format == tfNewTZX);
+    image.Append(blocks.bytes.data(), blocks.bytes.size());
 }
 
 } // namespace reelkit

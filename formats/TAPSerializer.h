@@ -31,7 +31,8 @@ public:
     };
 
 private:
-    void Append(const TBlocks& blocks);
+    // Frames the blocks as the image's format wants them, then appends them.
+    void Append(TBlocks& blocks);
 
     std::string FFileName;
 };

@@ -94,20 +94,22 @@ TTapeFormat TapeFormatOf(TFileStream& image, const std::string& fileName) {
     return tfTAP;
 }
 
-std::vector<std::uint8_t> TZXBlocks(std::span<const std::uint8_t> blocks,
-                                    std::span<const std::size_t> starts, bool withHeader) {
-    std::vector<std::uint8_t> out((withHeader ? kTZXHeader.size() : 0) + blocks.size() +
-                                  starts.size() * kTZXDataBlock.size());
-    auto at = out.begin();
-    if (withHeader)
-        at = std::copy(kTZXHeader.begin(), kTZXHeader.end(), at);
-    for (std::size_t i = 0; i < starts.size(); ++i) {
-        const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : blocks.size();
-        at = std::copy(kTZXDataBlock.begin(), kTZXDataBlock.end(), at);
-        at = std::copy(blocks.begin() + static_cast<std::ptrdiff_t>(starts[i]),
-                       blocks.begin() + static_cast<std::ptrdiff_t>(end), at);
+// From the last block to the first, each moved up by the framing that goes in
+// front of it and of the blocks before it.
+void FrameForTZX(std::vector<std::uint8_t>& blocks, std::span<const std::size_t> starts,
+                 bool withHeader) {
+    const std::size_t header = withHeader ? kTZXHeader.size() : 0;
+    std::size_t end = blocks.size();
+    blocks.resize(end + header + starts.size() * kTZXDataBlock.size());
+    for (std::size_t i = starts.size(); i-- > 0; end = starts[i]) {
+        const auto from = blocks.begin() + static_cast<std::ptrdiff_t>(starts[i]);
+        const auto to = from + static_cast<std::ptrdiff_t>(header + (i + 1) * kTZXDataBlock.size());
+        std::copy_backward(from, blocks.begin() + static_cast<std::ptrdiff_t>(end),
+                           to + static_cast<std::ptrdiff_t>(end - starts[i]));
+        std::copy(kTZXDataBlock.begin(), kTZXDataBlock.end(), to - kTZXDataBlock.size());
     }
-    return out;
+    std::copy(kTZXHeader.begin(), kTZXHeader.begin() + static_cast<std::ptrdiff_t>(header),
+              blocks.begin());
 }
 
 } // namespace reelkit

@@ -21,10 +21,14 @@ enum TTapeFormat : std::uint8_t { tfTAP, tfTZX, tfNewTZX };
 // a TAP image, is refused with EWriteError: appending to it would spoil it.
 TTapeFormat TapeFormatOf(TFileStream& image, const std::string& fileName);
 
+// The most bytes FrameForTZX adds to one block: the TZX file header and the
+// block's own ID and pause. Room reserved for them spares a second buffer.
+constexpr std::size_t kTZXFraming = 13;
+
 // Blocks in TAP form, laid out one after another from the offsets in starts,
-// as the format stores them: a TZX image holds each as a standard-speed data
-// block, a new one after the TZX file header.
-std::vector<std::uint8_t> TZXBlocks(std::span<const std::uint8_t> blocks,
-                                    std::span<const std::size_t> starts, bool withHeader);
+// reframed in place as a TZX image holds them: each as a standard-speed data
+// block, and for a new image after the TZX file header.
+void FrameForTZX(std::vector<std::uint8_t>& blocks, std::span<const std::size_t> starts,
+                 bool withHeader);
 
 } // namespace reelkit
