@@ -77,10 +77,11 @@ else()
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${REELKIT_MAINTAINER}")
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
     set(CPACK_POST_BUILD_SCRIPTS ${REELKIT_PACKAGING_DIR}/InstalledSize.cmake)
-    set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Reelkit appends blocks to existing ZX Spectrum tape images (TAP files):
-a data block from any file, a tape header built from command-line fields,
-a file together with its header, a prepared 17-byte header, or a file
-converted from the Hobeta format.")
+    set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Reelkit appends blocks to existing ZX Spectrum tape images (TAP and
+TZX files): a data block from any file, a tape header built from
+command-line fields, a file together with its header, a prepared 17-byte
+header, a file converted from the Hobeta format, the files of a TR-DOS
+disk image (TRD or SCL), or a BASIC loader that it writes itself.")
     if(REELKIT_LINKED_STATICALLY)
         # Static on purpose, which lintian would question without the reason.
         # A static PIE looks to it like a shared library without dependencies.

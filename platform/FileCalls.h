@@ -6,9 +6,10 @@
 
 namespace reelkit {
 
-// The system calls that TFileStream makes on POSIX once a file is open,
-// reached through here so that a test can make any of them fail. Each returns
-// as the system call does, with errno set.
+// The calls that TFileStream makes on POSIX, once a file is open, to lock it,
+// measure it, write, flush, close and cut it back, and to pause between tries
+// (read and lseek are made directly): reached through here so that a test can
+// make any of them fail. Each returns as the system call does, with errno set.
 struct TFileCalls {
     int (*flock)(int fd, int operation);
     int (*fstat)(int fd, struct stat* info);
