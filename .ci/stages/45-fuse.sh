@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Proof that the example tapes, TAP and TZX, load and run, made with the load
-# check that users run on their own tapes: the code must reach finish with
-# A = 17, the length of its message, and HL past its end. A tape whose code
-# block is cut short must stop with the ROM's tape loading error instead.
+# Proof that the example tapes load and run, made with the load check that
+# users run on their own tapes:
+# - demo.tap and demo.tzx: the code must reach finish with A = 17, the length
+#   of its message, and HL past its end; a tape whose code block is cut short
+#   must stop with the ROM's tape loading error instead;
+# - the loader Reelkit makes itself (+l): its tape file is byte for byte what
+#   zmakebas makes of the same listing, for several Blocks words; screen.tap,
+#   built by Reelkit alone, loads on the OpenSE ROM and its code finds the
+#   screen loaded before it intact, the sum of its bytes in HL; a loader that
+#   leaves out the POKE, so that a block's name is printed over the screen,
+#   must fail that check though its code gets just as far.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -22,10 +29,10 @@ reelkit=build/release/Reelkit
 out=build/fuse
 rm -rf "$out"
 make -C examples OUT="../$out" >/dev/null
-# pasmo writes "finish EQU 0801CH" and "message EQU 0801EH".
-address() { awk -v name="$1" '$1 == name { sub(/H$/, "", $3); print "0x" $3 }' "$out/demo.sym"; }
-finish=$(address finish)
-message=$(address message)
+# address <program> <label>: pasmo writes "finish EQU 0801CH" into demo.sym.
+address() { awk -v name="$2" '$1 == name { sub(/H$/, "", $3); print "0x" $3 }' "$out/$1.sym"; }
+finish=$(address demo finish)
+message=$(address demo message)
 [ -n "$finish" ] && [ -n "$message" ] || fail "no address for finish or message in $out/demo.sym"
 
 for tape in demo.tap demo.tzx; do
@@ -46,3 +53,38 @@ head -c -20 "$out/demo.bin" >"$out/short.bin"
 examples/loadcheck.sh -t 30 -c '[[z80:sp] + 256 * [z80:sp + 1]] == 26' "$out/short.tap" 0x0008 ||
     fail "the short tape did not end in a tape loading error"
 echo "45-fuse: the short tape ended in a tape loading error, as it must"
+
+# Arguments after the name, and the listing they must give.
+words=(
+    '32768 24999 SC|10 CLEAR VAL "24999": LOAD ""SCREEN$ : POKE VAL "23739",VAL "111": LOAD ""CODE : RANDOMIZE USR VAL "32768"'
+    '32768|10 CLEAR VAL "32767": LOAD ""CODE : RANDOMIZE USR VAL "32768"'
+    '0x6000 0 cSsc|10 CLEAR VAL "0": LOAD ""CODE : LOAD ""SCREEN$ : POKE VAL "23739",VAL "111": LOAD ""SCREEN$ : POKE VAL "23739",VAL "111": LOAD ""CODE : RANDOMIZE USR VAL "24576"'
+    '65535 65534 S|10 CLEAR VAL "65534": LOAD ""SCREEN$ : POKE VAL "23739",VAL "111": RANDOMIZE USR VAL "65535"'
+)
+for word in "${words[@]}"; do
+    args=${word%%|*}
+    printf '%s\n' "${word#*|}" >"$out/words.bas"
+    zmakebas -a 10 -n loader -o "$out/zmakebas.tap" "$out/words.bas"
+    : >"$out/reelkit.tap"
+    "$reelkit" +l "$out/reelkit.tap" loader $args
+    cmp "$out/zmakebas.tap" "$out/reelkit.tap" || fail "+l ... $args: not what zmakebas makes"
+done
+echo "45-fuse: ${#words[@]} loaders are what zmakebas makes of their listings"
+
+sum=$(cat "$out/screen.sum")
+finish=$(address check finish)
+[ -n "$finish" ] || fail "no address for finish in $out/check.sym"
+examples/loadcheck.sh -c "z80:hl == $sum" "$out/screen.tap" "$finish" ||
+    fail "the tape built by Reelkit alone did not load with its screen intact"
+
+# The same blocks behind a loader that loads the screen as plain code,
+# without the POKE. The tape's own loader is its 21-byte header block and a
+# data block of 2 + length bytes.
+: >"$out/spoilt.tap"
+"$reelkit" +l "$out/spoilt.tap" screen 0x8000 0x7FFF CC
+read -r low high < <(od -An -tu1 -j 21 -N 2 "$out/screen.tap")
+tail -c +$((21 + 2 + low + 256 * high + 1)) "$out/screen.tap" >>"$out/spoilt.tap"
+# Its code gets to finish, with another sum: the check above would fail it.
+examples/loadcheck.sh -c "z80:hl != $sum" "$out/spoilt.tap" "$finish" ||
+    fail "the spoilt tape did not reach finish with another sum"
+echo "45-fuse: a block name printed over the screen fails the check, as it must"
