@@ -167,20 +167,11 @@ std::vector<std::uint8_t> DiskFileHobeta(const TDiskImage& image, const TDiskEnt
         throw EAppException("Disk file \"" + DiskFileName(file) +
                             "\" does not fit in the disk image");
 
-    std::vector<std::uint8_t> hobeta(file.fields.begin(), file.fields.begin() + 13);
-    hobeta.push_back(0x00);
-    hobeta.push_back(sectors);
-    unsigned sum = 0;
-    for (const std::uint8_t byte : hobeta)
-        sum += byte;
-    const unsigned checksum = (257 * sum + 105) & 0xFFFF;
-    hobeta.push_back(static_cast<std::uint8_t>(checksum & 0xFF));
-    hobeta.push_back(static_cast<std::uint8_t>(checksum >> 8));
+    const auto first = image.bytes.begin() + static_cast<std::ptrdiff_t>(*file.offset);
+    std::vector<std::uint8_t> hobeta = HobetaFile(
+        std::span(file.fields).first<13>(), {first, first + static_cast<std::ptrdiff_t>(size)});
     if (HobetaDataLength(std::span(hobeta).first<kHobetaHeaderSize>()) > size)
         throw EAppException("Disk file \"" + DiskFileName(file) + "\" is longer than its sectors");
-
-    const auto first = image.bytes.begin() + static_cast<std::ptrdiff_t>(*file.offset);
-    hobeta.insert(hobeta.end(), first, first + static_cast<std::ptrdiff_t>(size));
     return hobeta;
 }
 

@@ -6,7 +6,8 @@
 //   +8  1  type letter: exactly 'B' (0x42) is a program, anything else code
 //   +9  2  program: data length      code: start address
 //   +11 2  program: program length   code: data length
-//   +13 4  not used here (sectors and a checksum, which is not checked)
+//   +13 4  0, the sector count, and a checksum (257 x the sum of bytes 0-14 +
+//          105, low 16 bits), which is written but not checked
 //   +17 n  data
 //   +17+n 4 program only, optional: 0x80 0xAA, then the auto-start line
 #include "formats/HobetaSerializer.h"
@@ -56,6 +57,21 @@ std::size_t HobetaDataLength(std::span<const std::uint8_t, kHeaderSize> header) 
 
 std::size_t HobetaExtent(std::span<const std::uint8_t, kHeaderSize> header) {
     return kHeaderSize + HobetaDataLength(header) + (IsProgram(header) ? kMarkerSize : 0);
+}
+
+std::vector<std::uint8_t> HobetaFile(std::span<const std::uint8_t, 13> fields,
+                                     std::span<const std::uint8_t> sectors) {
+    std::vector<std::uint8_t> file(fields.begin(), fields.end());
+    file.push_back(0);
+    file.push_back(static_cast<std::uint8_t>(sectors.size() / 256));
+    unsigned sum = 0;
+    for (const std::uint8_t byte : file)
+        sum += byte;
+    const unsigned checksum = (257 * sum + 105) & 0xFFFF;
+    file.push_back(static_cast<std::uint8_t>(checksum & 0xFF));
+    file.push_back(static_cast<std::uint8_t>(checksum >> 8));
+    file.insert(file.end(), sectors.begin(), sectors.end());
+    return file;
 }
 
 void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info) {

@@ -21,6 +21,10 @@ void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info);
 void ReadHobetaData(std::span<const std::uint8_t> bytes, TStream& data);
 // How many data bytes the header announces, the marker left out.
 std::size_t HobetaDataLength(std::span<const std::uint8_t, 17> header);
+// A Hobeta file of a TR-DOS file: its catalogue's first 13 bytes (name, type,
+// the two words), the sector count and checksum, then its sectors.
+std::vector<std::uint8_t> HobetaFile(std::span<const std::uint8_t, 13> fields,
+                                     std::span<const std::uint8_t> sectors);
 // How much of a Hobeta file the conversion looks at, given its header.
 std::size_t HobetaExtent(std::span<const std::uint8_t, 17> header);
 
