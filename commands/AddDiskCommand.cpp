@@ -16,8 +16,6 @@
 namespace reelkit {
 namespace {
 
-constexpr int kDiskFileArgument = 4;
-
 // One disk file made ready for the tape.
 struct TConverted {
     TZXFileInfo header{zftUndefined};
@@ -31,14 +29,17 @@ struct TConverted {
 // is converted before anything is written, and all of them go out in one
 // append, while the disk image is still held.
 void TAddDiskCommand::Execute() {
+    CommandLine().ReportEmptyArguments();
     const auto writer = NextImage();
     TFileStream file = NextInputFile();
     std::optional<TDiskFileName> wanted;
+    int wantedAt = 0;
     if (CommandLine().HasMoreArguments()) {
         wanted = ParseDiskFileName(CommandLine().NextArgument());
+        wantedAt = CommandLine().Position();
         if (!wanted)
             throw ECommandLineFormatException("Argument %d must be a disk file name as name.T",
-                                              kDiskFileArgument);
+                                              wantedAt);
     }
     CommandLine().CheckNoMoreArguments();
 
@@ -50,7 +51,7 @@ void TAddDiskCommand::Execute() {
         });
         if (found == chosen.end())
             throw ECommandLineFormatException("Specified in agrument %d file is not found",
-                                              kDiskFileArgument);
+                                              wantedAt);
         chosen = {found, 1};
     } else if (chosen.empty()) {
         throw EAppException("Disk image holds no files");

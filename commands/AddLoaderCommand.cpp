@@ -15,9 +15,6 @@
 namespace reelkit {
 namespace {
 
-// The arguments come in a fixed order, so their positions are known.
-constexpr int kRunAddressPosition = 4;
-constexpr int kBlocksPosition = 6;
 static_assert(kMaxLoadedBlocks == 32, "the Blocks message names the bound");
 
 } // namespace
@@ -26,6 +23,7 @@ static_assert(kMaxLoadedBlocks == 32, "the Blocks message names the bound");
 // starts itself, makes room below the code, loads the blocks after it and
 // calls the code; header and program land together or not at all.
 void TAddLoaderCommand::Execute() {
+    CommandLine().ReportEmptyArguments();
     const auto writer = NextImage();
     const std::string name = CommandLine().NextArgument();
     const std::uint16_t runAddress = CommandLine().NextNumberArgument();
@@ -34,13 +32,14 @@ void TAddLoaderCommand::Execute() {
         clearAddress = CommandLine().NextNumberArgument();
     else if (runAddress == 0) // CLEAR -1 does not exist, and any other would be a guess
         throw ECommandLineFormatException("Argument %d is 0: ClearAddress must be given",
-                                          kRunAddressPosition);
+                                          CommandLine().Position());
     std::vector<TLoadedBlock> blocks = {lbCode};
     if (CommandLine().HasMoreArguments()) {
         auto named = LoadedBlocks(CommandLine().NextArgument());
         if (!named)
             throw ECommandLineFormatException(
-                "Argument %d must be a word of at most 32 letters C and S", kBlocksPosition);
+                "Argument %d must be a word of at most 32 letters C and S",
+                CommandLine().Position());
         blocks = std::move(*named);
     }
     CommandLine().CheckNoMoreArguments();

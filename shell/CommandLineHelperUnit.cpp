@@ -90,20 +90,30 @@ std::optional<std::int64_t> ReadNumber(std::string_view text) {
 } // namespace
 
 TCommandLineHelper::TCommandLineHelper(std::vector<std::string> arguments)
-    : FArguments(std::move(arguments)) {
-    std::erase_if(FArguments, [](const std::string& argument) { return argument.empty(); });
+    : FArguments(std::move(arguments)) {}
+
+std::size_t TCommandLineHelper::Next() const {
+    std::size_t next = FNext;
+    while (FDropEmpty && next < FArguments.size() && FArguments[next].empty())
+        ++next;
+    return next;
 }
 
 std::string TCommandLineHelper::NextArgument() {
     if (!HasMoreArguments())
         throw ECommandLineFormatException("Invalid command line argument count");
-    return FArguments[static_cast<std::size_t>(FConsumed++)];
+    FNext = Next() + 1;
+    ++FPosition;
+    std::string argument = FArguments[FNext - 1];
+    if (argument.empty())
+        throw ECommandLineFormatException("Argument %d is empty", FPosition);
+    return argument;
 }
 
 char TCommandLineHelper::NextCharArgument() {
     const std::string argument = NextArgument();
     if (argument.size() != 1)
-        throw ECommandLineFormatException("Argument %d must be a single charachter", FConsumed);
+        throw ECommandLineFormatException("Argument %d must be a single charachter", FPosition);
     return argument.front();
 }
 
@@ -112,21 +122,21 @@ std::uint16_t TCommandLineHelper::NextNumberArgument() {
     const auto value = ReadNumber(argument);
     if (!value)
         throw ECommandLineFormatException("Unable to convert argument %d to integer number",
-                                          FConsumed);
+                                          FPosition);
     if (*value < 0 || *value > 65535)
-        throw ECommandLineFormatException("Argument %d out of range (0 - 65536)", FConsumed);
+        throw ECommandLineFormatException("Argument %d out of range (0 - 65536)", FPosition);
     return static_cast<std::uint16_t>(*value);
 }
 
 std::string TCommandLineHelper::NextFileArgument() {
     std::string path = ExpandFileName(NextArgument());
     if (!FileExists(path))
-        throw ECommandLineFormatException("Specified in agrument %d file is not found", FConsumed);
+        throw ECommandLineFormatException("Specified in agrument %d file is not found", FPosition);
     return path;
 }
 
 bool TCommandLineHelper::HasMoreArguments() {
-    return static_cast<std::size_t>(FConsumed) < FArguments.size();
+    return Next() < FArguments.size();
 }
 
 void TCommandLineHelper::CheckNoMoreArguments() {

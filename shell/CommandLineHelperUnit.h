@@ -10,7 +10,8 @@ namespace reelkit {
 class TCommandLineHelper final : public ICommandLineHelper {
 public:
     // arguments: the process's arguments after the program's name. Empty ones
-    // are left out, and the positions after them close up.
+    // are left out, and the positions after them close up, until
+    // ReportEmptyArguments.
     explicit TCommandLineHelper(std::vector<std::string> arguments);
 
     std::string NextArgument() override;
@@ -19,10 +20,17 @@ public:
     std::string NextFileArgument() override;
     bool HasMoreArguments() override;
     void CheckNoMoreArguments() override;
+    int Position() override { return FPosition; }
+    void ReportEmptyArguments() override { FDropEmpty = false; }
 
 private:
+    // Where the next argument is, empty ones skipped while they are dropped.
+    std::size_t Next() const;
+
     std::vector<std::string> FArguments;
-    std::int32_t FConsumed = 0;
+    std::size_t FNext = 0;
+    int FPosition = 0;
+    bool FDropEmpty = true;
 };
 
 } // namespace reelkit

@@ -22,6 +22,11 @@ public:
     virtual std::string NextFileArgument() = 0;
     virtual bool HasMoreArguments() = 0;
     virtual void CheckNoMoreArguments() = 0;
+    // The position of the argument read last.
+    virtual int Position() = 0;
+    // From here on an empty argument is an argument, and refused at its
+    // position, instead of being dropped as it is until then.
+    virtual void ReportEmptyArguments() = 0;
 };
 
 class ICommand {

@@ -66,6 +66,24 @@ TEST(CommandLineHelper, TakesLeftToRightCountingFromTheSwitch) {
     EXPECT_EQ(refusal([](auto& r) { r.NextFileArgument(); }), kCount);
 }
 
+// Once empty arguments count, each is refused at its own position; the ones
+// before that point are still dropped.
+TEST(CommandLineHelper, EmptyArgumentsCountOnceReported) {
+    TCommandLineHelper reader({"", "+l", "", "a", "", ""});
+    EXPECT_EQ(reader.NextArgument(), "+l");
+    reader.ReportEmptyArguments();
+    const auto next = [&] {
+        return FailureOf<ECommandLineFormatException>([&] { reader.NextArgument(); });
+    };
+    EXPECT_EQ(next(), "Argument 2 is empty");
+    EXPECT_EQ(reader.NextArgument(), "a");
+    EXPECT_EQ(reader.Position(), 3);
+    EXPECT_TRUE(reader.HasMoreArguments());
+    EXPECT_EQ(next(), "Argument 4 is empty");
+    EXPECT_EQ(next(), "Argument 5 is empty");
+    EXPECT_EQ(next(), "Invalid command line argument count");
+}
+
 #ifndef _WIN32
 class FileArgumentTest : public TTempDirTest {};
 
