@@ -8,10 +8,8 @@
 #include "platform/MemoryStream.h"
 #include "shell/AppTypes.h"
 
-#include <algorithm>
 #include <deque>
 #include <optional>
-#include <span>
 
 namespace reelkit {
 namespace {
@@ -44,23 +42,24 @@ void TAddDiskCommand::Execute() {
     CommandLine().CheckNoMoreArguments();
 
     const TDiskImage disk = ReadDiskImage(file);
-    std::span<const TDiskEntry> chosen = disk.files;
-    if (wanted) {
-        const auto found = std::find_if(chosen.begin(), chosen.end(), [&](const auto& entry) {
-            return DiskFileMatches(entry, *wanted);
-        });
-        if (found == chosen.end())
-            throw ECommandLineFormatException("Specified in agrument %d file is not found",
-                                              wantedAt);
-        chosen = {found, 1};
-    } else if (chosen.empty()) {
-        throw EAppException("Disk image holds no files");
+    if (!disk.fault.empty())
+        throw EAppException("File is not a TRD or SCL disk image: " + disk.fault);
+    std::vector<const TDiskEntry*> chosen;
+    for (const TDiskEntry& entry : disk.files) {
+        if (entry.deleted || (wanted && !DiskFileMatches(entry, *wanted)))
+            continue;
+        chosen.push_back(&entry);
+        if (wanted)
+            break; // the first that matches
     }
-
+    if (wanted && chosen.empty())
+        throw ECommandLineFormatException("Specified in agrument %d file is not found", wantedAt);
+    if (chosen.empty())
+        throw EAppException("Disk image holds no files");
     std::deque<TConverted> converted;
     std::vector<TTapeFile> files;
-    for (const TDiskEntry& entry : chosen) {
-        const std::vector<std::uint8_t> hobeta = DiskFileHobeta(disk, entry);
+    for (const TDiskEntry* entry : chosen) {
+        const std::vector<std::uint8_t> hobeta = DiskFileHobeta(disk, *entry);
         TConverted& one = converted.emplace_back();
         ReadHobetaFileInfo(hobeta, one.header);
         ReadHobetaData(hobeta, one.data);

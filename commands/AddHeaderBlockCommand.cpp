@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "commands/AddHeaderBlockCommand.h"
 
+#include "formats/TapeFormat.h"
 #include "platform/Console.h"
 #include "shell/AppTypes.h"
 
@@ -13,6 +14,8 @@ void TAddHeaderBlockCommand::Execute() {
     TFileStream file = NextInputFile();
     if (file.GetSize() != kHeaderSize)
         throw EAppException("File to add as header must have 17 bytes lenght");
+    if (std::string wrong = WrongInput(file, "a 17-byte header"); !wrong.empty())
+        throw EAppException(std::move(wrong));
     CommandLine().CheckNoMoreArguments();
     writer->WriteBlock(kHeaderSize, 0x00, file);
 }

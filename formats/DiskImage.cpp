@@ -15,7 +15,8 @@
 // TR-DOS marker 0x10.
 //
 // SCL: "SINCLAIR", a file count (1), that many entries of 14 bytes, then each
-// file's sectors in catalogue order, then a 4-byte checksum, which is not read.
+// file's sectors in catalogue order, then a 4-byte checksum, which is not read
+// and may be missing; any other size makes the file no SCL image.
 #include "formats/DiskImage.h"
 
 #include "formats/HobetaSerializer.h"
@@ -30,7 +31,6 @@ namespace {
 
 enum TDiskKind : std::uint8_t { dkTRD, dkSCL };
 
-constexpr std::size_t kSectorSize = 256;
 constexpr std::size_t kSectorsPerTrack = 16;
 constexpr std::size_t kNameSize = 8;
 constexpr std::size_t kTRDEntrySize = 16;
@@ -40,21 +40,23 @@ constexpr std::uint8_t kTRDMarker = 0x10;
 constexpr std::size_t kTRDMinSize = kSectorsPerTrack * kSectorSize;
 constexpr std::string_view kSCLSignature = "SINCLAIR";
 constexpr std::size_t kSCLEntrySize = 14;
-constexpr std::size_t kHobetaHeaderSize = 17;
+constexpr std::size_t kSCLChecksumSize = 4;
 
 // The most of an image a catalogue can reach: TRD, 255 sectors from track 255,
 // sector 15; SCL, 255 files of 255 sectors after the largest catalogue.
 constexpr std::size_t kTRDReach = (255 * kSectorsPerTrack + 15 + 255) * kSectorSize;
-constexpr std::size_t kSCLReach =
-    kSCLSignature.size() + 1 + 255 * kSCLEntrySize + std::size_t{255} * 255 * kSectorSize;
+constexpr std::size_t kSCLCatalogueReach = kSCLSignature.size() + 1 + 255 * kSCLEntrySize;
+constexpr std::size_t kSCLReach = kSCLCatalogueReach + std::size_t{255} * 255 * kSectorSize;
+// What tells the kind: the TRD marker and the largest SCL catalogue.
+constexpr std::size_t kKindReach = std::max(kTRDMarkerAt + 1, kSCLCatalogueReach);
 
 [[noreturn]] void EndsInsideCatalogue() {
     throw EAppException("Disk image ends inside its catalogue");
 }
 
-TDiskKind DiskKindOf(std::span<const std::uint8_t> head, std::int64_t size) {
-    // A TRD image is tried first: an SCL image of whole files never has a size
-    // of whole sectors, while a TRD's first file may well be named SINCLAIR.
+// A TRD image is tried first: an SCL image of whole files never has a size of
+// whole sectors, while a TRD's first file may well be named SINCLAIR.
+std::optional<TDiskKind> DiskKindOf(std::span<const std::uint8_t> head, std::int64_t size) {
     if (size % static_cast<std::int64_t>(kSectorSize) == 0 &&
         size >= static_cast<std::int64_t>(kTRDMinSize) && head.size() > kTRDMarkerAt &&
         head[kTRDMarkerAt] == kTRDMarker)
@@ -62,7 +64,32 @@ TDiskKind DiskKindOf(std::span<const std::uint8_t> head, std::int64_t size) {
     if (head.size() >= kSCLSignature.size() &&
         std::equal(kSCLSignature.begin(), kSCLSignature.end(), head.begin()))
         return dkSCL;
-    throw EAppException("File is not a TRD or SCL disk image");
+    return std::nullopt;
+}
+
+// The size of an SCL image with the catalogue head begins, checksum left out;
+// empty while head ends inside the catalogue.
+std::optional<std::int64_t> SCLSize(std::span<const std::uint8_t> head) {
+    const std::size_t countAt = kSCLSignature.size();
+    if (head.size() <= countAt)
+        return std::nullopt;
+    const std::size_t count = head[countAt];
+    std::size_t size = countAt + 1 + count * kSCLEntrySize;
+    if (head.size() < size)
+        return std::nullopt;
+    for (std::size_t at = countAt + 1; at < countAt + 1 + count * kSCLEntrySize;
+         at += kSCLEntrySize)
+        size += head[at + 13] * kSectorSize;
+    return static_cast<std::int64_t>(size);
+}
+
+// Empty when an SCL image of the catalogue would be size bytes long.
+std::string SCLSizeFault(std::int64_t expected, std::int64_t size) {
+    if (size == expected || size == expected + static_cast<std::int64_t>(kSCLChecksumSize))
+        return {};
+    return "as an SCL image it would hold " + std::to_string(expected) + " bytes, or " +
+           std::to_string(expected + static_cast<std::int64_t>(kSCLChecksumSize)) +
+           " with its checksum, not " + std::to_string(size);
 }
 
 TDiskEntry Entry(std::span<const std::uint8_t> bytes, std::size_t at) {
@@ -79,9 +106,8 @@ std::vector<TDiskEntry> TRDCatalogue(std::span<const std::uint8_t> bytes) {
     for (std::size_t at = 0; at < kTRDEntries * kTRDEntrySize; at += kTRDEntrySize) {
         if (bytes[at] == 0x00)
             break;
-        if (bytes[at] == 0x01)
-            continue;
         TDiskEntry& entry = files.emplace_back(Entry(bytes, at));
+        entry.deleted = bytes[at] == 0x01;
         const std::size_t sector = bytes[at + 14];
         const std::size_t track = bytes[at + 15];
         if (sector < kSectorsPerTrack)
@@ -117,20 +143,38 @@ std::string CatalogueName(const TDiskEntry& file) {
 
 TDiskImage ReadDiskImage(TStream& file) {
     const std::int64_t size = file.GetSize();
-    std::vector<std::uint8_t> bytes(kTRDMarkerAt + 1);
-    file.Seek(0, TSeekOrigin::soBeginning);
-    bytes.resize(file.ReadUpTo(bytes.data(), bytes.size()));
-    const TDiskKind kind = DiskKindOf(bytes, size);
+    std::vector<std::uint8_t> bytes(kKindReach);
+    bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
+    const std::optional<TDiskKind> kind = DiskKindOf(bytes, size);
+    if (!kind)
+        throw EAppException("File is not a TRD or SCL disk image");
 
     const std::size_t head = bytes.size();
     const std::int64_t reach = static_cast<std::int64_t>(kind == dkTRD ? kTRDReach : kSCLReach);
     bytes.resize(
         static_cast<std::size_t>(std::max(static_cast<std::int64_t>(head), std::min(size, reach))));
-    bytes.resize(head + file.ReadUpTo(bytes.data() + head, bytes.size() - head));
+    bytes.resize(head + file.ReadAt(static_cast<std::int64_t>(head), bytes.data() + head,
+                                    bytes.size() - head));
 
-    TDiskImage image{std::move(bytes), {}};
-    image.files = kind == dkTRD ? TRDCatalogue(image.bytes) : SCLCatalogue(image.bytes);
+    TDiskImage image{std::move(bytes), {}, kind == dkSCL, {}};
+    if (kind == dkTRD) {
+        image.files = TRDCatalogue(image.bytes);
+        return image;
+    }
+    image.files = SCLCatalogue(image.bytes);
+    image.fault = SCLSizeFault(*SCLSize(image.bytes), size);
     return image;
+}
+
+std::string DiskImageKind(TStream& file) {
+    const std::int64_t size = file.GetSize();
+    std::vector<std::uint8_t> head(kKindReach);
+    head.resize(file.ReadAt(0, head.data(), head.size()));
+    const std::optional<TDiskKind> kind = DiskKindOf(head, size);
+    if (kind == dkTRD)
+        return "a TRD disk image";
+    const std::optional<std::int64_t> scl = kind ? SCLSize(head) : std::nullopt;
+    return scl && SCLSizeFault(*scl, size).empty() ? "an SCL disk image" : "";
 }
 
 std::string DiskFileName(const TDiskEntry& file) {
@@ -159,20 +203,29 @@ bool DiskFileMatches(const TDiskEntry& file, const TDiskFileName& wanted) {
     return true;
 }
 
-std::vector<std::uint8_t> DiskFileHobeta(const TDiskImage& image, const TDiskEntry& file) {
-    const std::uint8_t sectors = file.fields[13];
-    const std::size_t size = sectors * kSectorSize;
+std::string DiskFileFault(const TDiskImage& image, const TDiskEntry& file) {
+    const std::size_t size = file.fields[13] * kSectorSize;
     const std::size_t imageSize = image.bytes.size();
+    const std::string name = "Disk file \"" + DiskFileName(file) + "\" ";
     if (!file.offset || *file.offset > imageSize || imageSize - *file.offset < size)
-        throw EAppException("Disk file \"" + DiskFileName(file) +
-                            "\" does not fit in the disk image");
+        return name + "does not fit in the disk image";
+    std::array<std::uint8_t, kHobetaHeaderSize> header{};
+    std::copy_n(file.fields.begin(), kHobetaFieldsSize, header.begin());
+    if (HobetaDataLength(header) > size)
+        return name + "is longer than its sectors";
+    // A program's words: its length with its variables, then without them.
+    const auto word = [&](std::size_t at) { return file.fields[at] | file.fields[at + 1] << 8; };
+    if (file.fields[8] == 'B' && word(11) > word(9))
+        return name + "has a program length greater than its length";
+    return {};
+}
 
+std::vector<std::uint8_t> DiskFileHobeta(const TDiskImage& image, const TDiskEntry& file) {
+    if (std::string fault = DiskFileFault(image, file); !fault.empty())
+        throw EAppException(std::move(fault));
     const auto first = image.bytes.begin() + static_cast<std::ptrdiff_t>(*file.offset);
-    std::vector<std::uint8_t> hobeta = HobetaFile(
-        std::span(file.fields).first<13>(), {first, first + static_cast<std::ptrdiff_t>(size)});
-    if (HobetaDataLength(std::span(hobeta).first<kHobetaHeaderSize>()) > size)
-        throw EAppException("Disk file \"" + DiskFileName(file) + "\" is longer than its sectors");
-    return hobeta;
+    return HobetaFile(std::span(file.fields).first<kHobetaFieldsSize>(),
+                      {first, first + static_cast<std::ptrdiff_t>(file.fields[13] * kSectorSize)});
 }
 
 } // namespace reelkit

@@ -12,6 +12,7 @@
 //   +17+n 4 program only, optional: 0x80 0xAA, then the auto-start line
 #include "formats/HobetaSerializer.h"
 
+#include "formats/TapeFormat.h"
 #include "model/ZXFileInfo.h"
 #include "platform/Exception.h"
 #include "shell/AppTypes.h"
@@ -21,7 +22,6 @@
 namespace reelkit {
 namespace {
 
-constexpr std::size_t kHeaderSize = 17;
 constexpr std::size_t kNameSize = 8;
 constexpr std::size_t kMarkerSize = 4;
 constexpr std::uint8_t kProgramType = 'B';
@@ -35,10 +35,10 @@ bool IsProgram(std::span<const std::uint8_t> header) {
 }
 
 // The header, or "Stream read error" when the file is shorter.
-std::span<const std::uint8_t, kHeaderSize> Header(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < kHeaderSize)
+std::span<const std::uint8_t, kHobetaHeaderSize> Header(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < kHobetaHeaderSize)
         throw EReadError();
-    return bytes.first<kHeaderSize>();
+    return bytes.first<kHobetaHeaderSize>();
 }
 
 // Trailing spaces go, but never the first character.
@@ -51,19 +51,19 @@ std::string Name(std::span<const std::uint8_t> header) {
 
 } // namespace
 
-std::size_t HobetaDataLength(std::span<const std::uint8_t, kHeaderSize> header) {
+std::size_t HobetaDataLength(std::span<const std::uint8_t, kHobetaHeaderSize> header) {
     return Word(&header[IsProgram(header) ? 9 : 11]);
 }
 
-std::size_t HobetaExtent(std::span<const std::uint8_t, kHeaderSize> header) {
-    return kHeaderSize + HobetaDataLength(header) + (IsProgram(header) ? kMarkerSize : 0);
+std::size_t HobetaExtent(std::span<const std::uint8_t, kHobetaHeaderSize> header) {
+    return kHobetaHeaderSize + HobetaDataLength(header) + (IsProgram(header) ? kMarkerSize : 0);
 }
 
-std::vector<std::uint8_t> HobetaFile(std::span<const std::uint8_t, 13> fields,
+std::vector<std::uint8_t> HobetaFile(std::span<const std::uint8_t, kHobetaFieldsSize> fields,
                                      std::span<const std::uint8_t> sectors) {
     std::vector<std::uint8_t> file(fields.begin(), fields.end());
     file.push_back(0);
-    file.push_back(static_cast<std::uint8_t>(sectors.size() / 256));
+    file.push_back(static_cast<std::uint8_t>(sectors.size() / kSectorSize));
     unsigned sum = 0;
     for (const std::uint8_t byte : file)
         sum += byte;
@@ -90,7 +90,7 @@ void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info) 
     info.SetLength(Word(&header[9]));
     info.SetProgramLength(Word(&header[11]));
 
-    const std::size_t markerAt = kHeaderSize + info.GetLength();
+    const std::size_t markerAt = kHobetaHeaderSize + info.GetLength();
     if (bytes.size() >= markerAt + kMarkerSize && bytes[markerAt] == 0x80 &&
         bytes[markerAt + 1] == 0xAA)
         info.SetAutoStartLine(Word(&bytes[markerAt + 2]));
@@ -98,10 +98,10 @@ void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info) 
 
 void ReadHobetaData(std::span<const std::uint8_t> bytes, TStream& data) {
     const std::size_t count = HobetaDataLength(Header(bytes));
-    if (bytes.size() < kHeaderSize + count)
+    if (bytes.size() < kHobetaHeaderSize + count)
         throw EReadError();
     data.Seek(0, TSeekOrigin::soBeginning);
-    data.Write(bytes.data() + kHeaderSize, count);
+    data.Write(bytes.data() + kHobetaHeaderSize, count);
     data.Seek(0, TSeekOrigin::soBeginning);
 }
 
@@ -136,11 +136,14 @@ const std::vector<std::uint8_t>& THobetaSerializer::Contents() {
     if (FFile)
         return FContents;
     TFileStream& file = FFile.emplace(FFileName, TFileMode::fmOpenRead);
-    std::vector<std::uint8_t> bytes(kHeaderSize);
-    file.ReadBuffer(bytes.data(), kHeaderSize);
-    bytes.resize(HobetaExtent(std::span(bytes).first<kHeaderSize>()));
-    bytes.resize(kHeaderSize +
-                 file.ReadUpTo(bytes.data() + kHeaderSize, bytes.size() - kHeaderSize));
+    if (std::string wrong = WrongInput(file, "a Hobeta file"); !wrong.empty())
+        throw EAppException(std::move(wrong));
+    std::vector<std::uint8_t> bytes(kHobetaHeaderSize);
+    file.Seek(0, TSeekOrigin::soBeginning);
+    file.ReadBuffer(bytes.data(), kHobetaHeaderSize);
+    bytes.resize(HobetaExtent(std::span(bytes).first<kHobetaHeaderSize>()));
+    bytes.resize(kHobetaHeaderSize +
+                 file.ReadUpTo(bytes.data() + kHobetaHeaderSize, bytes.size() - kHobetaHeaderSize));
     FContents = std::move(bytes);
     return FContents;
 }

@@ -12,6 +12,13 @@
 
 namespace reelkit {
 
+// The Hobeta header: the 13 bytes a TR-DOS catalogue holds of a file (name,
+// type letter, two words), 0, its length in sectors and a checksum; the data
+// after it fill whole TR-DOS sectors.
+constexpr std::size_t kHobetaHeaderSize = 17;
+constexpr std::size_t kHobetaFieldsSize = 13;
+constexpr std::size_t kSectorSize = 256;
+
 // The one conversion of a ZX Spectrum file in Hobeta form (17-byte header,
 // data, then for a program an optional auto-start marker) to a tape file.
 // ReadHobetaFileInfo fills a header of undefined type; ReadHobetaData writes
@@ -20,13 +27,13 @@ namespace reelkit {
 void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info);
 void ReadHobetaData(std::span<const std::uint8_t> bytes, TStream& data);
 // How many data bytes the header announces, the marker left out.
-std::size_t HobetaDataLength(std::span<const std::uint8_t, 17> header);
+std::size_t HobetaDataLength(std::span<const std::uint8_t, kHobetaHeaderSize> header);
 // A Hobeta file of a TR-DOS file: its catalogue's first 13 bytes (name, type,
 // the two words), the sector count and checksum, then its sectors.
-std::vector<std::uint8_t> HobetaFile(std::span<const std::uint8_t, 13> fields,
+std::vector<std::uint8_t> HobetaFile(std::span<const std::uint8_t, kHobetaFieldsSize> fields,
                                      std::span<const std::uint8_t> sectors);
 // How much of a Hobeta file the conversion looks at, given its header.
-std::size_t HobetaExtent(std::span<const std::uint8_t, 17> header);
+std::size_t HobetaExtent(std::span<const std::uint8_t, kHobetaHeaderSize> header);
 
 // Reads one ZX Spectrum file kept behind a Hobeta header; writes nothing. The
 // file is opened and read at the first read, once, and held (shared) for as

@@ -22,6 +22,8 @@
 #include "platform/FileStream.h"
 #include "shell/AppTypes.h"
 
+#include <algorithm>
+
 namespace reelkit {
 namespace {
 
@@ -31,6 +33,9 @@ constexpr std::size_t kHeaderSize = 17;
 constexpr std::size_t kNameSize = 10;
 
 using TBlocks = TTAPSerializer::TBlocks;
+
+// A block's length, flag and checksum around its data.
+constexpr std::size_t kBlockFrame = 4;
 
 void PutByte(std::vector<std::uint8_t>& out, std::uint8_t value) {
     out.push_back(value);
@@ -104,15 +109,19 @@ void PutHeaderBlock(TBlocks& out, IZXFileInfo& header) {
 
 } // namespace
 
+TTAPSerializer::TBlocks::TBlocks(std::size_t size, std::size_t count) {
+    bytes.reserve(size + TZXFraming(count));
+    starts.reserve(count);
+}
+
 void TTAPSerializer::WriteHeader(IZXFileInfo& header) {
-    TBlocks blocks;
+    TBlocks blocks(kHeaderSize + kBlockFrame, 1);
     PutHeaderBlock(blocks, header);
     Append(blocks);
 }
 
 void TTAPSerializer::WriteBlock(std::uint16_t length, std::uint8_t flag, TStream& data) {
-    TBlocks blocks;
-    blocks.bytes.reserve(length + 4u + kTZXFraming);
+    TBlocks blocks(length + kBlockFrame, 1);
     PutDataBlock(blocks, flag, data, BlockLength(length));
     Append(blocks);
 }
@@ -123,7 +132,13 @@ void TTAPSerializer::WriteFile(IZXFileInfo& header, TStream& data) {
 }
 
 void TTAPSerializer::WriteFiles(std::span<const TTapeFile> files) {
-    TBlocks blocks;
+    // A file too large for a block is refused below, not reserved for.
+    std::size_t room = 0;
+    for (const auto& file : files)
+        room += kHeaderSize + 2 * kBlockFrame +
+                static_cast<std::size_t>(
+                    std::clamp<std::int64_t>(file.data.GetSize(), 0, kMaxBlockData));
+    TBlocks blocks(room, 2 * files.size());
     for (const auto& [header, data] : files) {
         const std::int64_t size = data.GetSize();
         if (size != header.GetLength())

@@ -26,6 +26,8 @@ public:
 
     // The blocks of one append in TAP form, and where each of them starts.
     struct TBlocks {
+        // Room for that many bytes in that many blocks, and their TZX framing.
+        TBlocks(std::size_t size, std::size_t count);
         std::vector<std::uint8_t> bytes;
         std::vector<std::size_t> starts;
     };

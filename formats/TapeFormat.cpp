@@ -12,10 +12,12 @@
 //   +1  2  pause after the block, ms: 1000 (E8 03)
 //   +3  ..  the TAP block from its length on
 //
-// Signatures refused, of formats that are not appended to: PZX "PZXT"; CSW
-// "Compressed Square Wave" 0x1A; WAV "RIFF", 4 bytes, "WAVE".
+// Signatures of other formats, which are not appended to: PZX "PZXT"; CSW
+// "Compressed Square Wave" 0x1A; WAV "RIFF", 4 bytes, "WAVE". Where each
+// block of a TAP or TZX image ends is the tape reader's to know.
 #include "formats/TapeFormat.h"
 
+#include "formats/DiskImage.h"
 #include "platform/Exception.h"
 #include "platform/FileStream.h"
 #include "platform/Path.h"
@@ -29,7 +31,6 @@ namespace {
 
 using namespace std::string_view_literals;
 
-constexpr auto kTZXSignature = "ZXTape!\x1A"sv;
 constexpr std::array<std::uint8_t, 10> kTZXHeader = {'Z', 'X', 'T',  'a', 'p',
                                                      'e', '!', 0x1A, 1,   20};
 constexpr std::array<std::uint8_t, 3> kTZXDataBlock = {0x10, 0xE8, 0x03};
@@ -42,16 +43,8 @@ bool At(std::span<const std::uint8_t> head, std::size_t offset, std::string_view
                       [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
 }
 
-bool NamedTZX(const std::string& fileName) {
-    constexpr auto kSuffix = ".tzx"sv;
-    return fileName.size() >= kSuffix.size() &&
-           std::equal(
-               kSuffix.begin(), kSuffix.end(), fileName.end() - kSuffix.size(),
-               [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
-}
-
-// The other formats that may start an image, and what the refusal calls them.
-std::string_view Foreign(std::span<const std::uint8_t> head) {
+// The other tape formats a signature marks, and what a report calls them.
+std::string_view OtherTape(std::span<const std::uint8_t> head) {
     if (At(head, 0, "PZXT"))
         return "a PZX tape image";
     if (At(head, 0, "Compressed Square Wave\x1A"))
@@ -67,9 +60,55 @@ std::string_view Foreign(std::span<const std::uint8_t> head) {
 
 } // namespace
 
+bool NamedTZX(const std::string& fileName) {
+    constexpr auto kSuffix = ".tzx"sv;
+    return fileName.size() >= kSuffix.size() &&
+           std::equal(
+               kSuffix.begin(), kSuffix.end(), fileName.end() - kSuffix.size(),
+               [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
+}
+
+TIdentity Identify(TStream& file) {
+    std::array<std::uint8_t, kHeadSize> bytes{};
+    const std::size_t got = file.ReadAt(0, bytes.data(), bytes.size());
+    if (const std::string_view other = OtherTape({bytes.data(), got}); !other.empty())
+        return {ctOtherTape, tkNone, std::string(other), {}};
+    TTapeReader reader(file);
+    const TTapeKind kind = reader.Kind();
+    const std::string name = kind == tkTZX ? "a TZX image" : "a TAP image";
+    if (reader.WalkToEnd())
+        return {ctTape, kind, name, {}};
+    // A damaged TZX image still shows its signature; a TAP image shows less
+    // than a disk image's catalogue, which is the surer reading.
+    if (std::string disk = kind == tkTZX ? "" : DiskImageKind(file); !disk.empty())
+        return {ctDisk, tkNone, std::move(disk), {}};
+    if (kind != tkNone)
+        return {ctDamagedTape, kind, name, reader.FaultReason()};
+    return {};
+}
+
+std::string WrongInput(TStream& file, const std::string& wanted) {
+    if (file.GetSize() == 0)
+        return {};
+    const TIdentity identity = Identify(file);
+    switch (identity.content) {
+    case ctDisk:
+        return "File is " + identity.name + ": +t reads those";
+    case ctDamagedTape: // only a TZX image's signature is sure enough
+        if (identity.tape != tkTZX)
+            return {};
+        [[fallthrough]];
+    case ctTape:
+    case ctOtherTape:
+        return "File is " + identity.name + ", not " + wanted;
+    case ctUnknown:
+        break;
+    }
+    return {};
+}
+
 TTapeFormat TapeFormatOf(TFileStream& image, const std::string& fileName) {
-    const std::int64_t size = image.GetSize();
-    if (size == 0)
+    if (image.GetSize() == 0)
         return NamedTZX(fileName) ? tfNewTZX : tfTAP;
     if (!image.Readable()) {
         // Written blind, as ever, unless it may be a TZX image.
@@ -77,21 +116,20 @@ TTapeFormat TapeFormatOf(TFileStream& image, const std::string& fileName) {
             Refuse(fileName, "The file cannot be read to tell whether it is a TZX image");
         return tfTAP;
     }
-    std::array<std::uint8_t, kHeadSize> bytes{};
-    image.Seek(0, TSeekOrigin::soBeginning);
-    const std::size_t got = image.ReadUpTo(bytes.data(), bytes.size());
-    const std::span<const std::uint8_t> head(bytes.data(), got);
-
-    if (At(head, 0, kTZXSignature))
-        return tfTZX;
-    if (const std::string_view format = Foreign(head); !format.empty())
-        Refuse(fileName, "The file is " + std::string(format) +
-                             ": blocks are appended to TAP and TZX images only");
-    // Its first block must at least have a flag and a checksum and fit in it.
-    const std::int64_t first = got >= 2 ? head[0] | head[1] << 8 : 0;
-    if (first < 2 || 2 + first > size)
-        Refuse(fileName, "The file is neither a TAP nor a TZX image");
-    return tfTAP;
+    const TIdentity identity = Identify(image);
+    switch (identity.content) {
+    case ctTape:
+        return identity.tape == tkTZX ? tfTZX : tfTAP;
+    case ctOtherTape:
+    case ctDisk:
+        Refuse(fileName,
+               "The file is " + identity.name + ": blocks are appended to TAP and TZX images only");
+    case ctDamagedTape:
+        Refuse(fileName, identity.fault);
+    case ctUnknown:
+        break;
+    }
+    Refuse(fileName, "The file is neither a TAP nor a TZX image");
 }
 
 // From the last block to the first, each moved up by the framing that goes in

@@ -9,6 +9,10 @@
 
 namespace reelkit {
 
+// Why a file that this process holds for reading cannot be opened for writing:
+// the only file written is the tape image.
+constexpr const char* kHeldHereText = "The input file is the tape image itself";
+
 // fmOpenRead: for reading, shared with other readers and with no writer.
 // fmOpenWrite: for appending, held alone; also read from where the system
 // allows it (see Readable).
@@ -29,6 +33,8 @@ public:
     std::int64_t GetSize() override;
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
     std::size_t Read(void* buffer, std::size_t count) override;
+    // One system call where the count is met at once (pread, ReadFile at an offset).
+    std::size_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) override;
     // Writes all of the buffer or raises EWriteError.
     std::size_t Write(const void* buffer, std::size_t count) override;
 

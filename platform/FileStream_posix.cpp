@@ -165,12 +165,12 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
     else if (!S_ISREG(info.st_mode))
         error = ENODEV;
     else if (!reading && HeldHere(info, HeldForReading()))
-        error = EWOULDBLOCK; // this process's own hold would outlast any wait
+        text = kHeldHereText; // this process's own hold would outlast any wait
     else
         error = Lock(fd, reading ? LOCK_SH : LOCK_EX, FLocked);
     if (error == EWOULDBLOCK)
         text = kInUseText;
-    if (error != 0) {
+    if (error != 0 || text) {
         ::close(fd);
         throw EFOpenError(ExpandFileName(fileName), text ? text : std::strerror(error));
     }
@@ -209,6 +209,22 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count) {
         if (errno != EINTR)
             throw EReadError();
     }
+}
+
+std::size_t TFileStream::ReadAt(std::int64_t offset, void* buffer, std::size_t count) {
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(Descriptor(FHandle), bytes + done, count - done,
+                                    static_cast<off_t>(offset) + static_cast<off_t>(done));
+        if (got == 0)
+            break;
+        if (got > 0)
+            done += static_cast<std::size_t>(got);
+        else if (errno != EINTR)
+            throw EReadError();
+    }
+    return done;
 }
 
 std::size_t TFileStream::Write(const void* buffer, std::size_t count) {

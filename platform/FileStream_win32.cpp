@@ -76,8 +76,10 @@ bool HeldHere(const std::string& fileName, const std::vector<std::intptr_t>& our
 }
 
 // Readers share with readers; a writer shares with nobody. A file held the
-// other way is tried again for a while, unless this process holds it itself.
-HANDLE Open(const std::string& fileName, DWORD access, const std::vector<std::intptr_t>& ours) {
+// other way is tried again for a while, unless this process holds it itself,
+// which heldHere then says.
+HANDLE Open(const std::string& fileName, DWORD access, const std::vector<std::intptr_t>& ours,
+            bool& heldHere) {
     const bool reading = access == GENERIC_READ;
     for (int waited = 0;;) {
         const HANDLE handle = ::CreateFileA(fileName.c_str(), access, reading ? FILE_SHARE_READ : 0,
@@ -85,7 +87,8 @@ HANDLE Open(const std::string& fileName, DWORD access, const std::vector<std::in
         if (handle != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION)
             return handle;
         const int pause = TFileStream::NextPause(waited);
-        if (pause == 0 || (waited == 0 && HeldHere(fileName, ours))) {
+        heldHere = waited == 0 && HeldHere(fileName, ours);
+        if (pause == 0 || heldHere) {
             ::SetLastError(ERROR_SHARING_VIOLATION);
             return handle;
         }
@@ -104,15 +107,16 @@ DWORD Part(std::size_t count) {
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileName(fileName) {
     // An image that may be written but not read is still appended to.
     const bool reading = mode == TFileMode::fmOpenRead;
-    HANDLE handle =
-        Open(fileName, reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, HeldForReading());
+    bool heldHere = false;
+    HANDLE handle = Open(fileName, reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
+                         HeldForReading(), heldHere);
     if (handle == INVALID_HANDLE_VALUE && !reading && ::GetLastError() == ERROR_ACCESS_DENIED) {
-        handle = Open(fileName, GENERIC_WRITE, HeldForReading());
+        handle = Open(fileName, GENERIC_WRITE, HeldForReading(), heldHere);
         FReadable = false;
     }
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError(); // before the path lookup can change it
-        throw EFOpenError(ExpandFileName(fileName), SystemText(error));
+        throw EFOpenError(ExpandFileName(fileName), heldHere ? kHeldHereText : SystemText(error));
     }
     if (const DWORD error = CheckPlainFile(handle); error != ERROR_SUCCESS) {
         ::CloseHandle(handle);
@@ -152,6 +156,28 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count) {
     if (!::ReadFile(Handle(FHandle), buffer, Part(count), &got, nullptr))
         throw EReadError();
     return got;
+}
+
+// The offset goes with each read; the file pointer moves, which no caller relies on.
+std::size_t TFileStream::ReadAt(std::int64_t offset, void* buffer, std::size_t count) {
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        OVERLAPPED at{};
+        const auto position = static_cast<std::uint64_t>(offset) + done;
+        at.Offset = static_cast<DWORD>(position & 0xFFFFFFFF);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        DWORD got = 0;
+        if (!::ReadFile(Handle(FHandle), bytes + done, Part(count - done), &got, &at)) {
+            if (::GetLastError() == ERROR_HANDLE_EOF)
+                break;
+            throw EReadError();
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
 }
 
 std::size_t TFileStream::Write(const void* buffer, std::size_t count) {

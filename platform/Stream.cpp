@@ -20,6 +20,11 @@ std::size_t TStream::ReadUpTo(void* buffer, std::size_t count) {
     return done;
 }
 
+std::size_t TStream::ReadAt(std::int64_t offset, void* buffer, std::size_t count) {
+    Seek(offset, TSeekOrigin::soBeginning);
+    return ReadUpTo(buffer, count);
+}
+
 void TStream::ReadBuffer(void* buffer, std::size_t count) {
     if (ReadUpTo(buffer, count) != count)
         throw EReadError();

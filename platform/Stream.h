@@ -21,6 +21,9 @@ public:
     virtual std::size_t Write(const void* buffer, std::size_t count) = 0;
 
     std::int64_t GetPosition() { return Seek(0, TSeekOrigin::soCurrent); }
+    // Reads up to count bytes from offset, stopping at the end only; returns
+    // how many. The position afterwards is unspecified.
+    virtual std::size_t ReadAt(std::int64_t offset, void* buffer, std::size_t count);
 
     // Reads until count bytes are in or the stream ends; returns how many.
     std::size_t ReadUpTo(void* buffer, std::size_t count);

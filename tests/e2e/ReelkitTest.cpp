@@ -110,7 +110,7 @@ std::string Pattern(std::size_t size) {
 const std::string kUsage = ReadFile(REELKIT_USAGE_FILE);
 const std::string kEmptyBlock = Bytes({2, 0, 0xFF, 0xFF});
 // t.tap before every run: a TAP image whose first 17 bytes also read as a
-// Hobeta header of a 3-byte code file, so that +$ can be pointed at it.
+// Hobeta header of a 3-byte code file, which +$ refuses all the same.
 const std::string kImage = Block(0xFF, "image " + Bytes({0, 0x80, 3, 0}) + "tape!!");
 const std::string kTZXHeader = "ZXTape!\x1A" + Bytes({1, 20});
 
@@ -204,6 +204,21 @@ const std::string kData3 = Block(0xFF, kData);
 const std::string kRaw = Record(3, "raw", 3, 0x6000, 0);
 const std::string kHello = "HELLO";
 
+// A TZX image with the blocks that other tools write besides standard-speed
+// ones: turbo speed and pure data (each holding kData3 from its flag on),
+// a pause, a group, a text description and archive info.
+const std::string kRichTZX =
+    kTZXHeader +
+    Bytes({0x11, 0x78, 8, 0x9B, 2, 0xDF, 2, 0x57, 3, 0xAE, 6, 0x7F, 0x1F, 8, 0xF4, 1, 5, 0, 0}) +
+    kData3.substr(2) + Bytes({0x14, 0x57, 3, 0xAE, 6, 8, 0, 0, 5, 0, 0}) + kData3.substr(2) +
+    Bytes({0x20, 0xF4, 0x01, 0x21, 5}) + "Level" + Bytes({0x30, 9}) + "By Reelki" + Bytes({0x22}) +
+    Bytes({0x32, 9, 0, 1, 0, 6}) + "Reelki";
+// Files a user may name where the tape image should be, each of which an old
+// check took for a TAP image: what the first two bytes say fits in the file.
+const std::string kGame =
+    Bytes({0x21, 0x00, 0x40, 0x11, 0x01, 0x40, 0x01, 0xFF, 0x17, 0x36, 0x00, 0xED, 0xB0, 0xC9}) +
+    Pattern(62);
+
 // clang-format off
 // Every test starts with these files, and with "dir", a directory.
 const std::vector<std::pair<std::string, std::string>> kFiles = {
@@ -222,7 +237,11 @@ const std::vector<std::pair<std::string, std::string>> kFiles = {
     {"bad.trd", TRD(DiskEntry("GOOD    ", 'C', 7, 2, 1) + Bytes({0, 1}) + DiskEntry("FAR     ", 'C', 0, 1, 1) + Bytes({0, 99}) +
                     DiskEntry("LONG    ", 'C', 0, 300, 1) + Bytes({0, 1}) + DiskEntry("ODD     ", 'C', 0, 0, 0) + Bytes({16, 0}), Sectors("ok"))},
     {"cat.scl", "SINCLAIR\x02" + DiskEntry("A       ", 'C', 0, 1, 1)},
-    {"data.scl", "SINCLAIR\x01" + DiskEntry("A       ", 'C', 0, 1, 1) + std::string(255, 'a')}};
+    {"data.scl", "SINCLAIR\x01" + DiskEntry("A       ", 'C', 0, 1, 1) + std::string(255, 'a')},
+    {"game.bin", kGame}, {"screen.scr", "\x18\x18" + Pattern(6910)}, {"elf", "\x7F" "ELF" + Pattern(19996)},
+    {"pic.png", "\x89PNG\r\n\x1A\n" + Pattern(29992)}, {"rich.tzx", kRichTZX},
+    {"cut.tap", kImage + Header(3, "code", 3, 0).substr(0, 18)}, {"cut.tzx", "ZXTape!\x1A\x01"},
+    {"cutblock.tzx", kTZXHeader + TZX(kData3).substr(0, 6)}, {"tap17", Block(0xFF, Pattern(13))}};
 
 struct TCase {
     TArgs args;
@@ -246,6 +265,7 @@ const std::string kLoaderBlocks = "Argument 6 must be a word of at most 32 lette
 const std::string kOnly = ": blocks are appended to TAP and TZX images only";
 const std::string kVersion = "Reelkit " REELKIT_VERSION "\r\n";
 const std::string kNotDisk = "File is not a TRD or SCL disk image";
+std::string NotTape(const char* file, const std::string& why = "neither a TAP nor a TZX image") { return "Cannot write file \"@"s + file + "\". The file is " + why; }
 std::string NotFit(const char* file) { return "Disk file \""s + file + "\" does not fit in the disk image"; }
 std::string NotFound(int at) { return "Specified in agrument " + std::to_string(at) + " file is not found"; }
 
@@ -256,6 +276,7 @@ TCase Usage(const char* args, const std::string& text) { return {Split(args), te
 TCase Fail(const char* args, const std::string& text) { return {Split(args), kFailure + text + "\r\n", 1, ""}; }
 TCase FailPrefix(const char* args, const std::string& text) { return {Split(args), kFailure + text, 1, "", true}; }
 TCase OpenFail(const char* args, const std::string& file) { return FailPrefix(args, "Cannot open file \"@" + file + "\". "); }
+TCase SelfInput(const char* args, const std::string& file) { return Fail(args, "Cannot open file \"@" + file + "\". The input file is the tape image itself"); }
 // clang-format on
 
 struct TRun {
@@ -447,13 +468,30 @@ INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
     Fail("+b t.tap x", kTooLarge), Fail("+b t.tap w", kTooLarge), Fail("+f t.tap x n Q", kTooLarge),
     Fail("+f t.tap w n C 0", kTooLarge), Fail("+hb t.tap h16", k17), Fail("+hb t.tap h18", k17),
     Fail("+hb t.tap e", k17), Fail("+hb t.tap h16 x", k17),
-    OpenFail("+b t.tap t.tap", "t.tap"), OpenFail("+f t.tap t.tap n C 0", "t.tap"),
-    OpenFail("+hb h17 h17", "h17"), OpenFail("+$ t.tap t.tap", "t.tap"),
+    SelfInput("+b t.tap t.tap", "t.tap"), SelfInput("+f t.tap t.tap n C 0", "t.tap"),
+    SelfInput("+hb h17 h17", "h17"), Fail("+$ t.tap t.tap", "File is a TAP image, not a Hobeta file"),
     Fail("+b p.pzx d3", "Cannot write file \"@p.pzx\". The file is a PZX tape image" + kOnly),
     Fail("+h s.csw n B 1", "Cannot write file \"@s.csw\". The file is a CSW tape image" + kOnly),
     Fail("+$ w.wav c.$C", "Cannot write file \"@w.wav\". The file is a WAV sound file" + kOnly),
     Fail("+f d3 t.tap n C 0x8000", "Cannot write file \"@d3\". The file is neither a TAP nor a TZX image"), Fail("+$ t.tap s.$C", kReadError),
     Fail("+$ t.tap u.$C", kReadError), Fail("+$ t.tap v.$B", kProgramLength)));
+
+// Only a whole TAP or TZX image is appended to: a file named in its place, or
+// a tape cut short, is left as it was.
+INSTANTIATE_TEST_SUITE_P(NotTapes, ReelkitRun, ::testing::Values(
+    Fail("+f game.bin t.tap gamecode C 32768", NotTape("game.bin")), Fail("+b screen.scr d3", NotTape("screen.scr")),
+    Fail("+hb elf h17", NotTape("elf")), Fail("+$ pic.png c.$C", NotTape("pic.png")),
+    Fail("+l w game 32768", NotTape("w")), Fail("+t d.trd d.scl", NotTape("d.trd", "a TRD disk image" + kOnly)),
+    Fail("+b d.scl d3", NotTape("d.scl", "an SCL disk image" + kOnly)),
+    Fail("+h cut.tap n C 0 0", NotTape("cut.tap", "a TAP image whose block 2 is cut short by 3 bytes")),
+    Fail("+b cut.tzx d3", NotTape("cut.tzx", "a TZX image whose header is cut short")),
+    Fail("+b cutblock.tzx d3", NotTape("cutblock.tzx", "a TZX image whose block 1 is cut short by 4 bytes")),
+    OkIn("rich.tzx", "+b rich.tzx d3", TZX(kData3)),
+    Fail("+$ t.tap d.trd", "File is a TRD disk image: +t reads those"),
+    Fail("+$ t.tap d.scl", "File is an SCL disk image: +t reads those"),
+    Fail("+$ t.tap rich.tzx", "File is a TZX image, not a Hobeta file"),
+    Fail("+$ t.tap cut.tzx", "File is a TZX image, not a Hobeta file"),
+    Fail("+hb t.tap tap17", "File is a TAP image, not a 17-byte header")));
 
 INSTANTIATE_TEST_SUITE_P(Disks, ReelkitRun, ::testing::Values(
     Ok("+t t.tap d.trd", kDisk), Ok("+T t.tap d.scl", kDisk),
@@ -466,7 +504,7 @@ INSTANTIATE_TEST_SUITE_P(Disks, ReelkitRun, ::testing::Values(
     Fail("+t t.tap d3", kNotDisk), Fail("+t t.tap e", kNotDisk), Fail("+t t.tap bad.trd", NotFit("FAR.C")),
     Fail("+t t.tap bad.trd LONG.C", "Disk file \"LONG.C\" is longer than its sectors"), Fail("+t t.tap bad.trd ODD.C", NotFit("ODD.C")),
     Fail("+t t.tap none.trd", "Disk image holds no files"), Fail("+t t.tap cat.scl", "Disk image ends inside its catalogue"),
-    Fail("+t t.tap data.scl", NotFit("A.C")), OpenFail("+t d.trd d.trd", "d.trd")));
+    Fail("+t t.tap data.scl", kNotDisk + ": as an SCL image it would hold 279 bytes, or 283 with its checksum, not 278"), SelfInput("+t d.trd d.trd", "d.trd")));
 // clang-format on
 
 // Another program holds a file with flock, for a moment or for the whole run:
@@ -586,6 +624,18 @@ TEST_F(ReelkitTest, TapeReadsBackInAnotherTool) {
           "Datablock length: 5"}) {
         at = list.out.find(line, at);
         ASSERT_NE(at, std::string::npos) << "missing in order: " << line << "\n" << list.out;
+    }
+
+    // A TZX image of other tools' blocks takes a block after them.
+    ASSERT_EQ(Reelkit(Split("+b rich.tzx d3")).status, 0);
+    const TRun rich = Spawn({"tzxlist", "rich.tzx"});
+    ASSERT_EQ(rich.status, 0) << rich.out << rich.err;
+    at = 0;
+    for (const std::string type : {"0x11 (Turbo Speed Data)", "0x14 (Pure Data)", "0x20 (Pause)",
+                                   "0x21 (Group Start)", "0x30 (Comment)", "0x22 (Group End)",
+                                   "0x32 (Archive Info)", "0x10 (Standard Speed Data)"}) {
+        at = rich.out.find("Block type " + type, at);
+        ASSERT_NE(at, std::string::npos) << "missing in order: " << type << "\n" << rich.out;
     }
 }
 

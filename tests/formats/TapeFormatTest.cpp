@@ -29,12 +29,40 @@ class TapeFormatTest : public TTempDirTest {};
 
 } // namespace
 
-// The image's own first bytes, or the name of an empty one, decide what an
-// append looks like; a file that is no TAP or TZX image is left alone.
+// The image's content, or the name of an empty one, decides what an append
+// looks like; a file that is not a whole TAP or TZX image is left alone.
 TEST_F(TapeFormatTest, ImageDecidesTheFormatOrRefusesTheAppend) {
     const std::string kOnly = ": blocks are appended to TAP and TZX images only";
     const std::string kNeither = "The file is neither a TAP nor a TZX image";
+    TBytes trd(4096);
+    trd[0x8E7] = 0x10;
+    const TBytes scl =
+        Cat(Text("SINCLAIR"sv), {1, 'A', ' ', ' ', ' ', ' ', ' ', ' ', ' ', 'C', 0, 0, 1, 0, 1});
     const std::tuple<const char*, TBytes, TBytes, std::string> cases[] = {
+        {"t.tap", trd, {}, "The file is a TRD disk image" + kOnly},
+        {"t.tap", Cat(scl, TBytes(256)), {}, "The file is an SCL disk image" + kOnly},
+        {"t.tap", Cat(scl, TBytes(255)), {}, kNeither},
+        {"t.tzx",
+         Text("ZXTape!\x1A\x01"sv),
+         {},
+         "The file is a TZX image whose header is cut short"},
+        {"t.tzx",
+         Text("ZXTape!\x1A\x02\x00"sv),
+         {},
+         "The file is a TZX image whose header is of version 2.0; only version 1 is read"},
+        {"t.tzx",
+         Cat(kTZXHeader, {0x10, 0xE8, 0x03, 7, 0, 0xFF, 1, 2}),
+         {},
+         "The file is a TZX image whose block 1 is cut short by 4 bytes"},
+        {"t.tap",
+         TBytes(kTAP.begin(), kTAP.end() - 1),
+         {},
+         "The file is a TAP image whose block 2 is cut short by 1 byte"},
+        {"t.tap",
+         Cat(kTAP, {0x02, 0x00}),
+         {},
+         "The file is a TAP image whose block 3 is cut short by 2 bytes"},
+        {"t.tap", Cat({0x03, 0x00, 0xFF, 0x01, 0xFF}, kTAP), {}, kNeither},
         {"t.tap", {}, kTAP, ""},
         {"t.tzx", {}, Cat(kTZXHeader, kTZX), ""},
         {"t.TzX", {}, Cat(kTZXHeader, kTZX), ""},
@@ -42,7 +70,10 @@ TEST_F(TapeFormatTest, ImageDecidesTheFormatOrRefusesTheAppend) {
         {"t.tzx", kTZXHeader, kTZX, ""},
         {"t.tap", Cat(kTZXHeader, {0x20, 0x01, 0}), kTZX, ""},
         {"t.tzx", {0x02, 0x00, 0xFF, 0xFF}, kTAP, ""},
-        {"t.tap", {0x02, 0x00, 0xFF, 0xFF, 0x77}, kTAP, ""},
+        {"t.tap",
+         {0x02, 0x00, 0xFF, 0xFF, 0x77},
+         {},
+         "The file is a TAP image whose block 2 is cut short inside its length"},
         {"t.tap", Text("PZXT\x08"sv), {}, "The file is a PZX tape image" + kOnly},
         {"t.tzx",
          Text("Compressed Square Wave\x1A\x02"sv),

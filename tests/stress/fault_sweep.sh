@@ -28,7 +28,7 @@ cut() {
     cuts=$((cuts + 1))
 }
 report="An unknown exception occured"$'\r\n'"Exception text:"$'\r\n\t'
-printf '\5\0\377tape' >base.tap # a TAP image: its first block fits
+printf '\5\0\377tap\232' >base.tap # a TAP image: its first block fits
 seq 1 12 | tr -d '\n' >pc.bin
 printf 'header seventeen!' >header.bin
 printf 'prog    B\4\0\4\0\0\0\0\0ABCD\x80\xaa\n\0' >hobeta.bin

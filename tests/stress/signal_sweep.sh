@@ -17,7 +17,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 ulimit -c 0 # SIGQUIT would dump core
 
 head -c 65533 /dev/urandom >block.bin
-printf '\5\0\377tape' >base.tap
+printf '\5\0\377tap\232' >base.tap
 cp base.tap whole.tap && "$exe" +b whole.tap block.bin || exit 1
 # The moments swept: from before the program starts to after it has ended, as
 # long as a run takes on this machine now.
