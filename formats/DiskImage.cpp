@@ -20,6 +20,7 @@
 #include "formats/DiskImage.h"
 
 #include "formats/HobetaSerializer.h"
+#include "model/ZXFileInfo.h"
 #include "platform/Stream.h"
 #include "shell/AppTypes.h"
 
@@ -166,6 +167,12 @@ TDiskImage ReadDiskImage(TStream& file) {
     return image;
 }
 
+bool HasDiskSignature(TStream& file) {
+    std::vector<std::uint8_t> head(kKindReach);
+    head.resize(file.ReadAt(0, head.data(), head.size()));
+    return DiskKindOf(head, file.GetSize()).has_value();
+}
+
 std::string DiskImageKind(TStream& file) {
     const std::int64_t size = file.GetSize();
     std::vector<std::uint8_t> head(kKindReach);
@@ -178,10 +185,7 @@ std::string DiskImageKind(TStream& file) {
 }
 
 std::string DiskFileName(const TDiskEntry& file) {
-    std::string text = CatalogueName(file) + '.' + static_cast<char>(file.fields[8]);
-    std::replace_if(
-        text.begin(), text.end(), [](char c) { return c < ' ' || c > '~'; }, '?');
-    return text;
+    return ShownName(CatalogueName(file) + '.' + static_cast<char>(file.fields[8]));
 }
 
 std::optional<TDiskFileName> ParseDiskFileName(std::string_view text) {

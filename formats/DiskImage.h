@@ -41,6 +41,10 @@ struct TDiskImage {
 // "File is not a TRD or SCL disk image", "Disk image ends inside its catalogue".
 TDiskImage ReadDiskImage(TStream& file);
 
+// True when ReadDiskImage takes the file for a disk image, whose SCL size may
+// still be wrong.
+bool HasDiskSignature(TStream& file);
+
 // What the file is, as ReadDiskImage tells it and a report names it: "a TRD
 // disk image", "an SCL disk image" (of the size its catalogue gives), or
 // empty. Reads no more than the catalogue.

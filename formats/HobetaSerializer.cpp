@@ -34,6 +34,14 @@ bool IsProgram(std::span<const std::uint8_t> header) {
     return header[8] == kProgramType;
 }
 
+// 257 x the sum of the header's first 15 bytes + 105, in 16 bits.
+unsigned Checksum(std::span<const std::uint8_t> header) {
+    unsigned sum = 0;
+    for (const std::uint8_t byte : header.first(15))
+        sum += byte;
+    return (257 * sum + 105) & 0xFFFF;
+}
+
 // The header, or "Stream read error" when the file is shorter.
 std::span<const std::uint8_t, kHobetaHeaderSize> Header(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < kHobetaHeaderSize)
@@ -64,14 +72,18 @@ std::vector<std::uint8_t> HobetaFile(std::span<const std::uint8_t, kHobetaFields
     std::vector<std::uint8_t> file(fields.begin(), fields.end());
     file.push_back(0);
     file.push_back(static_cast<std::uint8_t>(sectors.size() / kSectorSize));
-    unsigned sum = 0;
-    for (const std::uint8_t byte : file)
-        sum += byte;
-    const unsigned checksum = (257 * sum + 105) & 0xFFFF;
+    const unsigned checksum = Checksum(file);
     file.push_back(static_cast<std::uint8_t>(checksum & 0xFF));
     file.push_back(static_cast<std::uint8_t>(checksum >> 8));
     file.insert(file.end(), sectors.begin(), sectors.end());
     return file;
+}
+
+bool IsHobetaFile(std::span<const std::uint8_t, kHobetaHeaderSize> header, std::int64_t size) {
+    const std::int64_t sectors = header[14];
+    return Checksum(header) == Word(&header[15]) ||
+           (sectors > 0 &&
+            size == static_cast<std::int64_t>(kHobetaHeaderSize + kSectorSize * sectors));
 }
 
 void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info) {

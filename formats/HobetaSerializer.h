@@ -32,6 +32,10 @@ std::size_t HobetaDataLength(std::span<const std::uint8_t, kHobetaHeaderSize> he
 // the two words), the sector count and checksum, then its sectors.
 std::vector<std::uint8_t> HobetaFile(std::span<const std::uint8_t, kHobetaFieldsSize> fields,
                                      std::span<const std::uint8_t> sectors);
+// True when a file of size bytes that starts with header is a Hobeta file by
+// its content: the header's checksum is right, or the file is the header and
+// the whole sectors the header counts.
+bool IsHobetaFile(std::span<const std::uint8_t, kHobetaHeaderSize> header, std::int64_t size);
 // How much of a Hobeta file the conversion looks at, given its header.
 std::size_t HobetaExtent(std::span<const std::uint8_t, kHobetaHeaderSize> header);
 

@@ -72,6 +72,15 @@ void PutDataBlock(TBlocks& out, std::uint8_t flag, TStream& data, std::uint16_t 
 }
 
 void PutHeaderBlock(TBlocks& out, IZXFileInfo& header) {
+    const std::vector<std::uint8_t> record = HeaderRecord(header);
+    const std::size_t start = BeginBlock(out, kHeaderFlag, kHeaderSize);
+    out.bytes.insert(out.bytes.end(), record.begin(), record.end());
+    EndBlock(out, kHeaderFlag, start);
+}
+
+} // namespace
+
+std::vector<std::uint8_t> HeaderRecord(IZXFileInfo& header) {
     const TZXFileType type = header.GetFileType();
     if (type == zftUndefined)
         throw EAppException("An attempt to parse not initialized FileInfo");
@@ -96,18 +105,15 @@ void PutHeaderBlock(TBlocks& out, IZXFileInfo& header) {
         break;
     }
 
-    const std::size_t start = BeginBlock(out, kHeaderFlag, kHeaderSize);
-    PutByte(out.bytes, type);
+    std::vector<std::uint8_t> record = {type};
     std::string name = header.GetName();
     name.resize(kNameSize, ' ');
-    out.bytes.insert(out.bytes.end(), name.begin(), name.end());
-    PutWord(out.bytes, header.GetLength());
-    PutWord(out.bytes, parameter1);
-    PutWord(out.bytes, parameter2);
-    EndBlock(out, kHeaderFlag, start);
+    record.insert(record.end(), name.begin(), name.end());
+    PutWord(record, header.GetLength());
+    PutWord(record, parameter1);
+    PutWord(record, parameter2);
+    return record;
 }
-
-} // namespace
 
 TTAPSerializer::TBlocks::TBlocks(std::size_t size, std::size_t count) {
     bytes.reserve(size + TZXFraming(count));

@@ -9,6 +9,10 @@
 
 namespace reelkit {
 
+// The 17 bytes of a header block's record for the header: type, name, length
+// and the type's two parameters.
+std::vector<std::uint8_t> HeaderRecord(IZXFileInfo& header);
+
 // Appends blocks to an existing tape image, TAP or TZX as the image's own
 // first bytes say (see TapeFormatOf); never rewrites it.
 class TTAPSerializer final : public ISerializer {

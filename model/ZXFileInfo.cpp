@@ -7,6 +7,15 @@
 #include <algorithm>
 
 namespace reelkit {
+
+std::string ShownName(std::string_view name) {
+    std::string text(name.substr(0, name.find_last_not_of(' ') + 1));
+    for (char& c : text)
+        if (c < ' ' || c > '~')
+            c = '?';
+    return text;
+}
+
 namespace {
 
 constexpr std::initializer_list<TZXFileType> kDefinedTypes = {zftProgram, zftNumberArray,

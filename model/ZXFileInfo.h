@@ -5,10 +5,15 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace reelkit {
 
 class ICommandLineHelper;
+
+// A ZX file name as reports show it: trailing spaces dropped, and bytes that
+// are not printable ASCII shown as '?'.
+std::string ShownName(std::string_view name);
 
 // The type codes a tape header carries, plus the state of a header whose type
 // is not set yet.

@@ -15,6 +15,13 @@ public:
     using Exception::Exception;
 };
 
+// A listing found faults and has shown each of them: the run fails with no
+// report of its own.
+class EFaultsFound : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // A malformed command line. Reported with the usage text after it.
 class ECommandLineFormatException : public Exception {
 public:

@@ -8,6 +8,7 @@
 #include "commands/AddHeaderCommand.h"
 #include "commands/AddHobetaCommand.h"
 #include "commands/AddLoaderCommand.h"
+#include "commands/InfoCommand.h"
 #include "formats/HobetaSerializer.h"
 #include "formats/TAPSerializer.h"
 #include "shell/CommandLineHelperUnit.h"
@@ -28,6 +29,7 @@ void TClassFactory::CreateCommands(TCommandTable& commands,
     commands[4] = std::make_shared<TAddHobetaCommand>(commandLine);
     commands[5] = std::make_shared<TAddLoaderCommand>(commandLine);
     commands[6] = std::make_shared<TAddDiskCommand>(commandLine);
+    commands[7] = std::make_shared<TInfoCommand>(commandLine);
 }
 
 std::shared_ptr<ISerializer> TClassFactory::CreateSerializer(TSerializerKind kind,

@@ -87,6 +87,8 @@ TExitStatus Run(int argc, char** argv) {
             }
         }
         throw ECommandLineFormatException("Unknown command");
+    } catch (const EFaultsFound&) {
+        return esFailure;
     } catch (const ECommandLineFormatException& e) {
         ConsoleWriteLine(e.Message());
         ShowUsage(commands);
