@@ -7,8 +7,9 @@ namespace reelkit {
 
 class TAddBlockCommand final : public TCommand {
 public:
-    explicit TAddBlockCommand(std::shared_ptr<ICommandLineHelper> commandLine)
-        : TCommand(std::move(commandLine), "+b") {}
+    TAddBlockCommand(std::shared_ptr<ICommandLineHelper> commandLine,
+                     std::shared_ptr<ISerializer> image = nullptr)
+        : TCommand(std::move(commandLine), "+b", std::move(image)) {}
 
     void Execute() override;
     void PrintUsage() override;

@@ -7,8 +7,9 @@ namespace reelkit {
 
 class TAddDiskCommand final : public TCommand {
 public:
-    explicit TAddDiskCommand(std::shared_ptr<ICommandLineHelper> commandLine)
-        : TCommand(std::move(commandLine), "+t") {}
+    TAddDiskCommand(std::shared_ptr<ICommandLineHelper> commandLine,
+                    std::shared_ptr<ISerializer> image = nullptr)
+        : TCommand(std::move(commandLine), "+t", std::move(image)) {}
 
     void Execute() override;
     void PrintUsage() override;

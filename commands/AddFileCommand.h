@@ -7,8 +7,9 @@ namespace reelkit {
 
 class TAddFileCommand final : public TCommand {
 public:
-    explicit TAddFileCommand(std::shared_ptr<ICommandLineHelper> commandLine)
-        : TCommand(std::move(commandLine), "+f") {}
+    TAddFileCommand(std::shared_ptr<ICommandLineHelper> commandLine,
+                    std::shared_ptr<ISerializer> image = nullptr)
+        : TCommand(std::move(commandLine), "+f", std::move(image)) {}
 
     void Execute() override;
     void PrintUsage() override;

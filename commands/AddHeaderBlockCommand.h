@@ -7,8 +7,9 @@ namespace reelkit {
 
 class TAddHeaderBlockCommand final : public TCommand {
 public:
-    explicit TAddHeaderBlockCommand(std::shared_ptr<ICommandLineHelper> commandLine)
-        : TCommand(std::move(commandLine), "+hb") {}
+    TAddHeaderBlockCommand(std::shared_ptr<ICommandLineHelper> commandLine,
+                           std::shared_ptr<ISerializer> image = nullptr)
+        : TCommand(std::move(commandLine), "+hb", std::move(image)) {}
 
     void Execute() override;
     void PrintUsage() override;

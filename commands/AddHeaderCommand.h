@@ -7,8 +7,9 @@ namespace reelkit {
 
 class TAddHeaderCommand final : public TCommand {
 public:
-    explicit TAddHeaderCommand(std::shared_ptr<ICommandLineHelper> commandLine)
-        : TCommand(std::move(commandLine), "+h") {}
+    TAddHeaderCommand(std::shared_ptr<ICommandLineHelper> commandLine,
+                      std::shared_ptr<ISerializer> image = nullptr)
+        : TCommand(std::move(commandLine), "+h", std::move(image)) {}
 
     void Execute() override;
     void PrintUsage() override;

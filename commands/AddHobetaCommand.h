@@ -7,8 +7,9 @@ namespace reelkit {
 
 class TAddHobetaCommand final : public TCommand {
 public:
-    explicit TAddHobetaCommand(std::shared_ptr<ICommandLineHelper> commandLine)
-        : TCommand(std::move(commandLine), "+$") {}
+    TAddHobetaCommand(std::shared_ptr<ICommandLineHelper> commandLine,
+                      std::shared_ptr<ISerializer> image = nullptr)
+        : TCommand(std::move(commandLine), "+$", std::move(image)) {}
 
     void Execute() override;
     void PrintUsage() override;

@@ -7,8 +7,9 @@ namespace reelkit {
 
 class TAddLoaderCommand final : public TCommand {
 public:
-    explicit TAddLoaderCommand(std::shared_ptr<ICommandLineHelper> commandLine)
-        : TCommand(std::move(commandLine), "+l") {}
+    TAddLoaderCommand(std::shared_ptr<ICommandLineHelper> commandLine,
+                      std::shared_ptr<ISerializer> image = nullptr)
+        : TCommand(std::move(commandLine), "+l", std::move(image)) {}
 
     void Execute() override;
     void PrintUsage() override;

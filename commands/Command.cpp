@@ -6,6 +6,8 @@
 namespace reelkit {
 
 std::shared_ptr<ISerializer> TCommand::NextImage() const {
+    if (FImage)
+        return FImage;
     return TClassFactory::CreateSerializer(skTAP, FCommandLine->NextFileArgument());
 }
 

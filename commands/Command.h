@@ -17,11 +17,14 @@ public:
     std::string GetName() override { return FName; }
 
 protected:
-    TCommand(std::shared_ptr<ICommandLineHelper> commandLine, std::string name)
-        : FCommandLine(std::move(commandLine)), FName(std::move(name)) {}
+    // image: where the blocks go, when not to the image the arguments name.
+    TCommand(std::shared_ptr<ICommandLineHelper> commandLine, std::string name,
+             std::shared_ptr<ISerializer> image = nullptr)
+        : FCommandLine(std::move(commandLine)), FName(std::move(name)), FImage(std::move(image)) {}
 
     ICommandLineHelper& CommandLine() const { return *FCommandLine; }
-    // The tape writer, bound to the image the next argument names.
+    // The tape writer: the image given to the command, or one bound to the
+    // image the next argument names.
     std::shared_ptr<ISerializer> NextImage() const;
     // The file the next argument names, opened for reading.
     TFileStream NextInputFile() const;
@@ -29,6 +32,7 @@ protected:
 private:
     std::shared_ptr<ICommandLineHelper> FCommandLine;
     std::string FName;
+    std::shared_ptr<ISerializer> FImage;
 };
 
 } // namespace reelkit

@@ -39,4 +39,23 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
     return arguments;
 }
 
+std::vector<std::string> SplitWords(std::string_view line) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    for (;;) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+            ++i;
+        if (i == line.size())
+            return words;
+        std::string& word = words.emplace_back();
+        for (bool quoted = false;
+             i < line.size() && (quoted || (line[i] != ' ' && line[i] != '\t')); ++i) {
+            if (line[i] == '"')
+                quoted = !quoted;
+            else
+                word += line[i];
+        }
+    }
+}
+
 } // namespace reelkit

@@ -15,4 +15,10 @@ namespace reelkit {
 // with the separators after them. The list ends at the first empty argument.
 std::vector<std::string> SplitCommandLine(std::string_view line);
 
+// The words of one line of a tape list: separated by spaces and tabs; a double
+// quote opens or closes a stretch in which they count as text; quoted and
+// unquoted stretches that touch make one word, and "" alone an empty word; a
+// quote left open runs to the line's end. A backslash is an ordinary character.
+std::vector<std::string> SplitWords(std::string_view line);
+
 } // namespace reelkit

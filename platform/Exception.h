@@ -6,15 +6,33 @@
 
 namespace reelkit {
 
-// Root of every error the tool reports. Each carries its finished message text.
+// Root of every error the tool reports. Each carries its finished message
+// text, which begins with the TReportPrefix in force where it was raised.
 class Exception : public std::exception {
 public:
-    explicit Exception(std::string message) : FMessage(std::move(message)) {}
+    explicit Exception(std::string message);
     const char* what() const noexcept override { return FMessage.c_str(); }
     const std::string& Message() const noexcept { return FMessage; }
 
+protected:
+    // A message that has its prefix already.
+    struct TPrefixed {
+        std::string message;
+    };
+    explicit Exception(TPrefixed message) : FMessage(std::move(message.message)) {}
+
 private:
     std::string FMessage;
+};
+
+// While one lives, every report raised begins with its text, such as "Line 3: "
+// for a line of a tape list. They do not nest.
+class TReportPrefix {
+public:
+    explicit TReportPrefix(std::string prefix);
+    ~TReportPrefix();
+    TReportPrefix(const TReportPrefix&) = delete;
+    TReportPrefix& operator=(const TReportPrefix&) = delete;
 };
 
 // A file could not be opened: "Cannot open file "<full path>". <system text>".

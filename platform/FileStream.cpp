@@ -7,6 +7,39 @@
 #include <algorithm>
 
 namespace reelkit {
+namespace {
+
+// The handles a TInputsHeld keeps open, and whether one lives.
+std::vector<std::intptr_t>& Kept() {
+    static std::vector<std::intptr_t> handles;
+    return handles;
+}
+bool gKeeping = false;
+
+} // namespace
+
+TFileStream::~TFileStream() {
+    auto& readers = HeldForReading();
+    if (gKeeping && std::find(readers.begin(), readers.end(), FHandle) != readers.end()) {
+        Kept().push_back(FHandle);
+        return;
+    }
+    std::erase(readers, FHandle);
+    Close(FHandle);
+}
+
+TInputsHeld::TInputsHeld() {
+    gKeeping = true;
+}
+
+TInputsHeld::~TInputsHeld() {
+    gKeeping = false;
+    for (const std::intptr_t handle : Kept()) {
+        std::erase(TFileStream::HeldForReading(), handle);
+        TFileStream::Close(handle);
+    }
+    Kept().clear();
+}
 
 void TFileStream::Append(const void* buffer, std::size_t count) {
     const TStopSignalsHeld held;

@@ -4,6 +4,7 @@
 #include "platform/Stream.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,24 @@ public:
     // waited; 0 when the wait is over. Milliseconds.
     static int NextPause(int waited);
 
+    // True when this process holds the file the name leads to for reading,
+    // under any name (kept open by a TInputsHeld too).
+    static bool IsHeldForReading(const std::string& fileName);
+
+    // Makes bytes the whole of the file of that name, existing or not, in one
+    // step that readers see whole: a new file in the same folder, written,
+    // flushed where the file system may keep a write error back, closed, and
+    // renamed over the name (a rename held up by another program is tried
+    // again for about a second). On any failure the new file is removed, the
+    // old one left as it was, and EWriteError raised. Stop signals are held
+    // back meanwhile. An existing file's permissions go to the new one.
+    static void Replace(const std::string& fileName, std::span<const std::uint8_t> bytes);
+
 private:
+    friend class TInputsHeld;
+    // The platform part of the destructor.
+    static void Close(std::intptr_t handle);
+
     // The platform parts of Append; each raises EWriteError.
     std::int64_t EndOfFile();
     void Commit();
@@ -75,6 +93,17 @@ private:
     bool FReadable = true;
     bool FLocked = true;
     std::int64_t FWritten = 0; // by Write, for a rollback without a lock
+};
+
+// While one lives, the files this process opens for reading stay open, and so
+// locked against writers, after their streams have gone: what was read cannot
+// change until it goes, when they are closed. One at a time.
+class TInputsHeld {
+public:
+    TInputsHeld();
+    ~TInputsHeld();
+    TInputsHeld(const TInputsHeld&) = delete;
+    TInputsHeld& operator=(const TInputsHeld&) = delete;
 };
 
 } // namespace reelkit

@@ -4,6 +4,7 @@
 #include "platform/Exception.h"
 #include "platform/FileCalls.h"
 #include "platform/Path.h"
+#include "platform/Process.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -179,9 +180,54 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
         HeldForReading().push_back(FHandle);
 }
 
-TFileStream::~TFileStream() {
-    std::erase(HeldForReading(), FHandle);
-    FileCalls().close(Descriptor(FHandle));
+void TFileStream::Close(std::intptr_t handle) {
+    FileCalls().close(Descriptor(handle));
+}
+
+bool TFileStream::IsHeldForReading(const std::string& fileName) {
+    struct stat info {};
+    return ::stat(fileName.c_str(), &info) == 0 && HeldHere(info, HeldForReading());
+}
+
+void TFileStream::Replace(const std::string& fileName, std::span<const std::uint8_t> bytes) {
+    const std::string full = ExpandFileName(fileName);
+    const TStopSignalsHeld held;
+    // Hidden, named after the file, and unique: ".game.tap.Xq3f9a".
+    std::string temporary = DirectoryOf(full) + "/." + full.substr(full.rfind('/') + 1) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        throw EWriteError(full, std::strerror(error));
+    }
+    struct stat old {};
+    mode_t mode = 0;
+    if (::stat(full.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        mode = ::umask(0);
+        ::umask(mode);
+        mode = 0666 & ~mode;
+    }
+    int error = 0;
+    for (std::size_t done = 0; done < bytes.size() && error == 0;) {
+        const ssize_t put = FileCalls().write(fd, bytes.data() + done, bytes.size() - done);
+        if (put > 0)
+            done += static_cast<std::size_t>(put);
+        else if (put == 0 || errno != EINTR)
+            error = put == 0 ? ENOSPC : errno;
+    }
+    if (error == 0 && ::fchmod(fd, mode) != 0)
+        error = errno;
+    if (error == 0 && FileCalls().flushNeeded(fd) && FileCalls().fdatasync(fd) != 0)
+        error = errno;
+    if (FileCalls().close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(temporary.c_str(), full.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        throw EWriteError(full, std::strerror(error));
+    }
 }
 
 std::int64_t TFileStream::GetSize() {

@@ -3,6 +3,7 @@
 
 #include "platform/Exception.h"
 #include "platform/Path.h"
+#include "platform/Process.h"
 
 #include <algorithm>
 #include <vector>
@@ -127,9 +128,59 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
         HeldForReading().push_back(FHandle);
 }
 
-TFileStream::~TFileStream() {
-    std::erase(HeldForReading(), FHandle);
-    ::CloseHandle(Handle(FHandle));
+void TFileStream::Close(std::intptr_t handle) {
+    ::CloseHandle(Handle(handle));
+}
+
+bool TFileStream::IsHeldForReading(const std::string& fileName) {
+    return HeldHere(fileName, HeldForReading());
+}
+
+// GetTempFileName makes the new file, "rk1A2B.tmp", unique in the folder.
+void TFileStream::Replace(const std::string& fileName, std::span<const std::uint8_t> bytes) {
+    const std::string full = ExpandFileName(fileName);
+    const TStopSignalsHeld held;
+    std::vector<char> temporary(MAX_PATH + 1);
+    if (::GetTempFileNameA(DirectoryOf(full).c_str(), "rk", 0, temporary.data()) == 0) {
+        const DWORD error = ::GetLastError();
+        throw EWriteError(full, SystemText(error));
+    }
+    DWORD error = ERROR_SUCCESS;
+    const HANDLE handle = ::CreateFileA(temporary.data(), GENERIC_WRITE, 0, nullptr,
+                                        TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        error = ::GetLastError();
+    for (std::size_t done = 0; handle != INVALID_HANDLE_VALUE && done < bytes.size();) {
+        DWORD put = 0;
+        if (!::WriteFile(handle, bytes.data() + done, Part(bytes.size() - done), &put, nullptr) ||
+            put == 0) {
+            error =
+                put == 0 && ::GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : ::GetLastError();
+            break;
+        }
+        done += put;
+    }
+    if (handle != INVALID_HANDLE_VALUE) {
+        if (error == ERROR_SUCCESS && MayBeRemote(handle) && !::FlushFileBuffers(handle))
+            error = ::GetLastError();
+        if (!::CloseHandle(handle) && error == ERROR_SUCCESS)
+            error = ::GetLastError();
+    }
+    // A reader of the old file keeps the rename out for as long as it holds it.
+    for (int waited = 0; error == ERROR_SUCCESS;) {
+        if (::MoveFileExA(temporary.data(), full.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return;
+        error = ::GetLastError();
+        const int pause = NextPause(waited);
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || pause == 0)
+            break;
+        error = ERROR_SUCCESS;
+        ::Sleep(static_cast<DWORD>(pause));
+        waited += pause;
+    }
+    ::DeleteFileA(temporary.data());
+    throw EWriteError(full, SystemText(error));
 }
 
 std::int64_t TFileStream::GetSize() {

@@ -50,6 +50,15 @@ std::string ExpandFileName(const std::string& name) {
     return path;
 }
 
+std::string ExpandFileName(const std::string& name, const std::string& directory) {
+    return ExpandFileName(name.starts_with('/') ? name : directory + '/' + name);
+}
+
+std::string DirectoryOf(const std::string& fullPath) {
+    const std::size_t slash = fullPath.rfind('/');
+    return slash == 0 || slash == std::string::npos ? "/" : fullPath.substr(0, slash);
+}
+
 bool FileExists(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);

@@ -26,6 +26,22 @@ std::string ExpandFileName(const std::string& name) {
     }
 }
 
+// Absolute: "\\server\share", "\path" and "/path" (on the current drive), "C:\path";
+// "C:path" is relative to the drive's own current folder, which is kept.
+std::string ExpandFileName(const std::string& name, const std::string& directory) {
+    const bool separated = !name.empty() && (name[0] == '\\' || name[0] == '/');
+    const bool onDrive = name.size() >= 2 && name[1] == ':';
+    return ExpandFileName(separated || onDrive ? name : directory + '\\' + name);
+}
+
+std::string DirectoryOf(const std::string& fullPath) {
+    const std::size_t separator = fullPath.find_last_of("\\/");
+    if (separator == std::string::npos)
+        return fullPath;
+    // The root of a drive keeps its separator: "C:\".
+    return fullPath.substr(0, separator == 2 && fullPath[1] == ':' ? 3 : separator);
+}
+
 // Opened, not merely looked up, so that links are followed to what they name.
 bool FileExists(const std::string& path) {
     const HANDLE handle =

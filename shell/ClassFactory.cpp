@@ -16,19 +16,20 @@
 namespace reelkit {
 
 std::shared_ptr<ICommandLineHelper>
-TClassFactory::CreateCommandLineHelper(std::vector<std::string> arguments) {
-    return std::make_shared<TCommandLineHelper>(std::move(arguments));
+TClassFactory::CreateCommandLineHelper(std::vector<std::string> arguments, std::string directory) {
+    return std::make_shared<TCommandLineHelper>(std::move(arguments), std::move(directory));
 }
 
 void TClassFactory::CreateCommands(TCommandTable& commands,
-                                   const std::shared_ptr<ICommandLineHelper>& commandLine) {
-    commands[0] = std::make_shared<TAddBlockCommand>(commandLine);
-    commands[1] = std::make_shared<TAddHeaderCommand>(commandLine);
-    commands[2] = std::make_shared<TAddFileCommand>(commandLine);
-    commands[3] = std::make_shared<TAddHeaderBlockCommand>(commandLine);
-    commands[4] = std::make_shared<TAddHobetaCommand>(commandLine);
-    commands[5] = std::make_shared<TAddLoaderCommand>(commandLine);
-    commands[6] = std::make_shared<TAddDiskCommand>(commandLine);
+                                   const std::shared_ptr<ICommandLineHelper>& commandLine,
+                                   const std::shared_ptr<ISerializer>& image) {
+    commands[0] = std::make_shared<TAddBlockCommand>(commandLine, image);
+    commands[1] = std::make_shared<TAddHeaderCommand>(commandLine, image);
+    commands[2] = std::make_shared<TAddFileCommand>(commandLine, image);
+    commands[3] = std::make_shared<TAddHeaderBlockCommand>(commandLine, image);
+    commands[4] = std::make_shared<TAddHobetaCommand>(commandLine, image);
+    commands[5] = std::make_shared<TAddLoaderCommand>(commandLine, image);
+    commands[6] = std::make_shared<TAddDiskCommand>(commandLine, image);
     commands[7] = std::make_shared<TInfoCommand>(commandLine);
 }
 

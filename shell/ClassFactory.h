@@ -21,11 +21,15 @@ class TClassFactory {
 public:
     TClassFactory() = delete;
 
+    // Relative file names are taken against directory where one is given.
     static std::shared_ptr<ICommandLineHelper>
-    CreateCommandLineHelper(std::vector<std::string> arguments);
-    // Fills the table with +b, +h, +f, +hb, +$, +l, +t, +i, all sharing the one reader.
+    CreateCommandLineHelper(std::vector<std::string> arguments, std::string directory = {});
+    // Fills the table with +b, +h, +f, +hb, +$, +l, +t, +i, all sharing the one
+    // reader. Given an image, the commands that append write to it and take
+    // no tape image from their arguments.
     static void CreateCommands(TCommandTable& commands,
-                               const std::shared_ptr<ICommandLineHelper>& commandLine);
+                               const std::shared_ptr<ICommandLineHelper>& commandLine,
+                               const std::shared_ptr<ISerializer>& image = nullptr);
     // Binds a serializer to a file name without touching the file; an unknown
     // kind gives an empty reference.
     static std::shared_ptr<ISerializer> CreateSerializer(TSerializerKind kind,

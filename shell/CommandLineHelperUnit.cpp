@@ -89,8 +89,8 @@ std::optional<std::int64_t> ReadNumber(std::string_view text) {
 
 } // namespace
 
-TCommandLineHelper::TCommandLineHelper(std::vector<std::string> arguments)
-    : FArguments(std::move(arguments)) {}
+TCommandLineHelper::TCommandLineHelper(std::vector<std::string> arguments, std::string directory)
+    : FArguments(std::move(arguments)), FDirectory(std::move(directory)) {}
 
 std::size_t TCommandLineHelper::Next() const {
     std::size_t next = FNext;
@@ -129,7 +129,8 @@ std::uint16_t TCommandLineHelper::NextNumberArgument() {
 }
 
 std::string TCommandLineHelper::NextFileArgument() {
-    std::string path = ExpandFileName(NextArgument());
+    const std::string name = NextArgument();
+    std::string path = FDirectory.empty() ? ExpandFileName(name) : ExpandFileName(name, FDirectory);
     if (!FileExists(path))
         throw ECommandLineFormatException("Specified in agrument %d file is not found", FPosition);
     return path;

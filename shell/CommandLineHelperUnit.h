@@ -11,8 +11,9 @@ class TCommandLineHelper final : public ICommandLineHelper {
 public:
     // arguments: the process's arguments after the program's name. Empty ones
     // are left out, and the positions after them close up, until
-    // ReportEmptyArguments.
-    explicit TCommandLineHelper(std::vector<std::string> arguments);
+    // ReportEmptyArguments. A relative file name is taken against directory,
+    // a full path, where one is given, else against the current directory.
+    explicit TCommandLineHelper(std::vector<std::string> arguments, std::string directory = {});
 
     std::string NextArgument() override;
     char NextCharArgument() override;
@@ -28,6 +29,7 @@ private:
     std::size_t Next() const;
 
     std::vector<std::string> FArguments;
+    std::string FDirectory;
     std::size_t FNext = 0;
     int FPosition = 0;
     bool FDropEmpty = true;
