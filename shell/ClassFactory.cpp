@@ -2,6 +2,7 @@
 #include "shell/ClassFactory.h"
 
 #include "commands/AddBlockCommand.h"
+#include "commands/AddDataBlockCommand.h"
 #include "commands/AddDiskCommand.h"
 #include "commands/AddFileCommand.h"
 #include "commands/AddHeaderBlockCommand.h"
@@ -28,6 +29,7 @@ void TClassFactory::CreateCommands(TCommandTable& commands,
     commands[4] = std::make_shared<TAddHobetaCommand>(commandLine);
     commands[5] = std::make_shared<TAddLoaderCommand>(commandLine);
     commands[6] = std::make_shared<TAddDiskCommand>(commandLine);
+    commands[7] = std::make_shared<TAddDataBlockCommand>(commandLine);
 }
 
 std::shared_ptr<ISerializer> TClassFactory::CreateSerializer(TSerializerKind kind,

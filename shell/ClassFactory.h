@@ -14,7 +14,7 @@ namespace reelkit {
 enum TSerializerKind : std::uint8_t { skTAP = 0, skHobeta = 1 };
 
 // The commands in the order they are searched and listed in the usage text.
-using TCommandTable = std::array<std::shared_ptr<ICommand>, 7>;
+using TCommandTable = std::array<std::shared_ptr<ICommand>, 8>;
 
 // The one place that names the concrete reader, commands and serializers.
 class TClassFactory {
@@ -23,7 +23,7 @@ public:
 
     static std::shared_ptr<ICommandLineHelper>
     CreateCommandLineHelper(std::vector<std::string> arguments);
-    // Fills the table with +b, +h, +f, +hb, +$, +l, +t, all sharing the one reader.
+    // Fills the table with +b, +h, +f, +hb, +$, +l, +t, +d, all sharing the one reader.
     static void CreateCommands(TCommandTable& commands,
                                const std::shared_ptr<ICommandLineHelper>& commandLine);
     // Binds a serializer to a file name without touching the file; an unknown

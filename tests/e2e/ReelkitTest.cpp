@@ -259,6 +259,7 @@ const std::string kLoaderBlocks =
 const std::string kBank2 = "Argument 6 names bank 2, which is always at 32768: load it with C";
 const std::string kBank5 = "Argument 6 names bank 5, which is always at 16384: load it with C";
 const std::string kBankClear = "Argument 5 must be below 49152, where banks are loaded";
+const std::string kFlag = "Argument 4 out of range (0 - 255)";
 const std::string kOnly = ": blocks are appended to TAP and TZX images only";
 const std::string kVersion = "Reelkit " REELKIT_VERSION "\r\n";
 const std::string kNotDisk = "File is not a TRD or SCL disk image";
@@ -432,7 +433,11 @@ INSTANTIATE_TEST_SUITE_P(Appends, ReelkitRun, ::testing::Values(
     OkIn("tap.tzx", "+b tap.tzx d3", kData3),
     Ok("+l t.tap game 32768 24999 SC", kLoaderFileSC), Ok("+L t.tap game 0x8000 24999 sC", kLoaderFileSC),
     OkIn("new.TZX", "+l new.TZX game 32768 24999 SC", kTZXHeader + TZX(kLoaderFileSC)),
-    Ok("+l t.tap game 32768 24999 S7", kLoaderFileS7), OkIn("t.tzx", "+l t.tzx game 0x8000 24999 s7", TZX(kLoaderFileS7))));
+    Ok("+l t.tap game 32768 24999 S7", kLoaderFileS7), OkIn("t.tzx", "+l t.tzx game 0x8000 24999 s7", TZX(kLoaderFileS7)),
+    Ok("+d t.tap d3 0", Block(0, kData)), Ok("+D t.tap d3 1", Block(1, kData)), Ok("+d t.tap d3 255", kData3),
+    Ok("'' +d t.tap d3 0xFF", kData3), Ok("+d t.tap e $80", Bytes({2, 0, 0x80, 0x80})), Ok("+d t.tap m 0", Block(0, Pattern(65533))),
+    OkIn("t.tzx", "+d t.tzx d3 0", TZX(Block(0, kData))), OkIn("t.tzx", "+d t.tzx d3 1", TZX(Block(1, kData))),
+    OkIn("t.tzx", "+d t.tzx d3 255", TZX(kData3)), OkIn("new.TZX", "+d new.TZX m 1", kTZXHeader + TZX(Block(1, Pattern(65533))))));
 
 INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
     Usage("+b none d3", NotFound(2)), Usage("+b t.tap none", NotFound(3)),
@@ -451,6 +456,12 @@ INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
     Usage("+l t.tap n 1 0 CX", kLoaderBlocks), Usage("+l t.tap n 1 0 8", kLoaderBlocks), Usage("+l t.tap n 1 0 C9", kLoaderBlocks),
     Usage("+l t.tap n 1 0 12", kBank2), Usage("+l t.tap n 1 0 5s", kBank5), Usage("+l t.tap n 1 0 C52 x", kBank5), Usage("+l t.tap n 1 0 2X", kLoaderBlocks),
     Usage("+l t.tap n 32768 49152 1", kBankClear), Usage("+l t.tap n 0 0xFFFF SC7 x", kBankClear),
+    Usage("+d t.tap d3 256", kFlag), Usage("+d t.tap x 0x100", kFlag), Usage("+d t.tap d3 65536", "Argument 4 out of range (0 - 65536)"),
+    Usage("+d t.tap d3 x", "Unable to convert argument 4 to integer number"), Usage("+d t.tap d3", kCount), Usage("+d t.tap", kCount),
+    Usage("+d", kCount), Usage("+d t.tap d3 ''", "Argument 4 is empty"), Usage("+d t.tap '' 1", "Argument 3 is empty"),
+    Usage("+d t.tap d3 1 x", kCount), Usage("+d t.tap d3 1 ''", kCount), Usage("+d none d3 1", NotFound(2)), Usage("+d t.tap none 1", NotFound(3)),
+    Fail("+d t.tap x 0", kTooLarge), Fail("+d t.tap w 255", kTooLarge), OpenFail("+d t.tap t.tap 0", "t.tap"),
+    Fail("+d p.pzx d3 0", "Cannot write file \"@p.pzx\". The file is a PZX tape image" + kOnly),
     Usage("+l t.tap n 1 0 CCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCC", kLoaderBlocks),
     Usage("+l t.tap n 1 0 SX x", kLoaderBlocks), Usage("+l t.tap '' 32768 24999", "Argument 3 is empty"),
     Usage("+l t.tap n 32768 24999 ''", "Argument 6 is empty"), Usage("'' +L t.tap n ''", "Argument 4 is empty"), Usage("+$ t.tap s.$C x", kCount),
@@ -575,9 +586,9 @@ bool Missing(const TRun& run, const char* tool) {
 TEST_F(ReelkitTest, TapeReadsBackInAnotherTool) {
     for (const char* image : {"r.tap", "r.tzx"}) {
         WriteFile(FDir / image, "");
-        for (std::string step :
-             {"+h @ prog B 3 10", "+b @ d3", "+f @ d3 nums N a", "+f @ d3 strs $ b",
-              "+f @ d3 code C 32768", "+hb @ h17", "+b @ d3", "+$ @ p.$B"}) {
+        for (std::string step : {"+h @ prog B 3 10", "+b @ d3", "+f @ d3 nums N a",
+                                 "+f @ d3 strs $ b", "+f @ d3 code C 32768", "+hb @ h17", "+b @ d3",
+                                 "+$ @ p.$B", "+d @ d3 1", "+d @ h17 0"}) {
             step.replace(step.find('@'), 1, image);
             ASSERT_EQ(Reelkit(Split(step)).status, 0) << step;
         }
@@ -592,8 +603,12 @@ TEST_F(ReelkitTest, TapeReadsBackInAnotherTool) {
     if (Missing(list, "tzxlist"))
         GTEST_SKIP() << "tzxlist is not installed";
     ASSERT_EQ(list.status, 0) << list.out << list.err;
-    EXPECT_EQ(Count(list.out, "Checksum: 0x"), 12u) << list.out;
-    EXPECT_EQ(Count(list.out, " (PASS)\n"), 12u) << list.out;
+    EXPECT_EQ(Count(list.out, "Checksum: 0x"), 14u) << list.out;
+    EXPECT_EQ(Count(list.out, " (PASS)\n"), 14u) << list.out;
+    // +d's flag 1: the pilot tone of a header, 6.02 s, and the flag in the checksum
+    // (d3's bytes add nothing to it); its flag 0 with 17 bytes: a header.
+    const char* const flagged = "Block duration: 6.02 sec\n  Block length: 5 bytes\n"
+                                "  Datablock length: 3\n  Checksum: 0x01 (PASS)";
     std::size_t at = 0;
     for (const std::string line :
          {"Program: \"prog      \" LINE 10\n", "Length: 3, includes variable length: 0",
@@ -602,7 +617,7 @@ TEST_F(ReelkitTest, TapeReadsBackInAnotherTool) {
           "Bytes: \"code      \" CODE  32768, 3", "Datablock length: 3",
           "Bytes: \"raw       \" CODE  24576, 3", "Datablock length: 3",
           "Program: \"DEMO      \" LINE 10\n", "Length: 5, includes variable length: 2",
-          "Datablock length: 5"}) {
+          "Datablock length: 5", flagged, "Bytes: \"raw       \" CODE  24576, 3"}) {
         at = list.out.find(line, at);
         ASSERT_NE(at, std::string::npos) << "missing in order: " << line << "\n" << list.out;
     }

@@ -10,12 +10,12 @@ using namespace reelkit::test;
 TEST(ClassFactory, CommandsInSearchOrderShareOneReader) {
     const auto reader = TClassFactory::CreateCommandLineHelper(
         {"+x", "/no/such/2", "/no/such/3", "/no/such/4", "/no/such/5", "/no/such/6", "/no/such/7",
-         "/no/such/8"});
+         "/no/such/8", "/no/such/9"});
     TCommandTable commands;
     TClassFactory::CreateCommands(commands, reader);
-    EXPECT_EQ(reader.use_count(), 8);
+    EXPECT_EQ(reader.use_count(), 9);
     EXPECT_EQ(reader->NextArgument(), "+x");
-    const char* names[] = {"+b", "+h", "+f", "+hb", "+$", "+l", "+t"};
+    const char* names[] = {"+b", "+h", "+f", "+hb", "+$", "+l", "+t", "+d"};
     for (std::size_t i = 0; i < commands.size(); ++i) {
         EXPECT_EQ(commands[i]->GetName(), names[i]);
         // Each command starts with the tape image, taken from the one reader.

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "commands/Command.h"
+
+namespace reelkit {
+
+class TAddDataBlockCommand final : public TCommand {
+public:
+    explicit TAddDataBlockCommand(std::shared_ptr<ICommandLineHelper> commandLine)
+        : TCommand(std::move(commandLine), "+d") {}
+
+    void Execute() override;
+    void PrintUsage() override;
+};
+
+} // namespace reelkit
