@@ -7,6 +7,7 @@ start:  ld a, 1
         out (254), a            ; blue border
         ld a, 2
         call 5633               ; CHAN-OPEN: print to the upper screen
+        ld ix, (23684)          ; DF_CC, the print position before printing
         ld hl, message
         ld b, 0                 ; counts the characters printed
 next:   ld a, (hl)

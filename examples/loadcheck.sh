@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Checks, without a screen, that a tape loads and runs: Fuse emulates a 48K
-# Spectrum with the free OpenSE BASIC ROM under Xvfb, `load ""` is typed as a
-# person would, and a breakpoint at ADDRESS ends Fuse as soon as the loaded
-# program gets there.
+# Spectrum (or a 128K) with the free OpenSE BASIC ROM under Xvfb, `load ""` is
+# typed as a person would, and a breakpoint at ADDRESS ends Fuse as soon as
+# the loaded program gets there.
 #
-# Usage: loadcheck.sh [-t SECONDS] [-c CONDITION] TAPE ADDRESS
+# Usage: loadcheck.sh [-m 48|128] [-t SECONDS] [-c CONDITION] TAPE ADDRESS
 #   ADDRESS  where the program must get to: decimal, or hexadecimal after 0x
+#   -m       the machine: 48 (the default), or 128, a 128K with OpenSE in both
+#            ROM slots, which pages its RAM banks as a 128K does; its tape
+#            traps work only while ROM 1 is paged in, so the blocks before a
+#            loader's first bank load at the tape's own speed: allow for it in -t
 #   -t       how long it may take, in the Spectrum's own time from its start
 #            (default 60 seconds; a busy computer does not shorten it)
 #   -c       a Fuse debugger condition that must hold there, on 8- or 16-bit
@@ -26,18 +30,24 @@ usage() {
 }
 limit=60
 condition=
-while getopts t:c: option; do
+machine=48
+while getopts m:t:c: option; do
     case $option in
+    m) machine=$OPTARG ;;
     t) limit=$OPTARG ;;
     c) condition=$OPTARG ;;
     *) usage ;;
     esac
 done
 shift $((OPTIND - 1))
-[ $# -eq 2 ] && [[ $limit =~ ^[1-9][0-9]{0,4}$ ]] || usage
+[ $# -eq 2 ] && [[ $limit =~ ^[1-9][0-9]{0,4}$ ]] && [[ $machine =~ ^(48|128)$ ]] || usage
 tape=$1
 address=$2
 rom=/usr/share/spectrum-roms/opense.rom
+# Debian has no 128K ROM: OpenSE, a 48K ROM, in both slots, so that the
+# Spectrum runs the same BASIC whichever ROM the port pages in.
+roms=(--machine 48 --rom-48 "$rom")
+[ "$machine" = 48 ] || roms=(--machine 128 --rom-128-0 "$rom" --rom-128-1 "$rom")
 goal="${address}${condition:+ if ${condition}}"
 
 cannot() {
@@ -132,7 +142,7 @@ attempt() {
 
     : >"$work/fuse.log"
     # Output line by line, so that the records are there while Fuse runs.
-    stdbuf -oL fuse-sdl --machine 48 --rom-48 "$rom" --no-sound --no-auto-load --traps --fastload \
+    stdbuf -oL fuse-sdl "${roms[@]}" --no-sound --no-auto-load --traps --fastload \
         --no-confirm-actions --tape "$tape" --debugger-command "$(debugger_commands)" >"$work/fuse.log" 2>&1 &
     fuse=$!
 

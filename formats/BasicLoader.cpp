@@ -13,6 +13,7 @@
 
 #include "formats/BlockLength.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <iterator>
 #include <string>
@@ -25,6 +26,7 @@ constexpr std::uint8_t kLoad = 0xEF;
 constexpr std::uint8_t kCode = 0xAF;
 constexpr std::uint8_t kScreen = 0xAA;
 constexpr std::uint8_t kPoke = 0xF4;
+constexpr std::uint8_t kOut = 0xDF;
 constexpr std::uint8_t kRandomize = 0xF9;
 constexpr std::uint8_t kUsr = 0xC0;
 constexpr std::uint8_t kVal = 0xB0;
@@ -35,9 +37,18 @@ constexpr std::uint8_t kEndOfLine = 0x0D;
 
 // 23739 is the low byte of the upper screen channel's output address; 111
 // turns the ROM's print routine at 0x09F4 into 0x096F, a RET, so LOAD's
-// "Bytes: name" no longer lands on the screen just loaded.
+// "Bytes: name" no longer lands on the screen just loaded. 244 gives the
+// routine back once everything is loaded, for the code's own printing.
 constexpr std::uint16_t kScreenOutputLow = 23739;
 constexpr std::uint16_t kNoOutputLow = 111;
+constexpr std::uint16_t kOwnOutputLow = 244;
+
+// A 128K pages with port 32765: bits 0-2 the RAM bank at 49152, bit 4 the
+// ROM (1, the 48K BASIC). The ROM keeps what it last sent there in BANKM at
+// 23388, and pages with it: the two are changed together.
+constexpr std::uint16_t kBankM = 23388;
+constexpr std::uint16_t kPagingPort = 32765;
+constexpr std::uint8_t kRom1 = 16;
 
 void Put(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> bytes) {
     out.insert(out.end(), bytes);
@@ -56,21 +67,46 @@ void PutLoad(std::vector<std::uint8_t>& out, std::uint8_t kind) {
     Put(out, {kColon, kLoad, kQuote, kQuote, kind});
 }
 
+// POKE VAL "address",VAL "value", or OUT with a port.
+void PutPair(std::vector<std::uint8_t>& out, std::uint8_t keyword, std::uint16_t address,
+             std::uint16_t value) {
+    Put(out, {kColon, keyword});
+    PutVal(out, address);
+    Put(out, {kComma});
+    PutVal(out, value);
+}
+
+// Pages in bank (ROM 1 kept), BANKM first.
+void PutPage(std::vector<std::uint8_t>& out, TLoadedBlock bank) {
+    const auto paging = static_cast<std::uint16_t>(kRom1 + bank);
+    PutPair(out, kPoke, kBankM, paging);
+    PutPair(out, kOut, kPagingPort, paging);
+}
+
 } // namespace
 
-std::optional<std::vector<TLoadedBlock>> LoadedBlocks(std::string_view word) {
+TBlocksWord LoadedBlocks(std::string_view word) {
     if (word.empty() || word.size() > kMaxLoadedBlocks)
-        return std::nullopt;
-    std::vector<TLoadedBlock> blocks;
+        return {{}, brWord};
+    constexpr std::string_view kBanks = "013467";
+    TBlocksWord named;
     for (const char letter : word) {
-        if (letter == 'C' || letter == 'c')
-            blocks.push_back(lbCode);
-        else if (letter == 'S' || letter == 's')
-            blocks.push_back(lbScreen);
-        else
-            return std::nullopt;
+        if (letter == 'C' || letter == 'c') {
+            named.blocks.push_back(lbCode);
+        } else if (letter == 'S' || letter == 's') {
+            named.blocks.push_back(lbScreen);
+        } else if (kBanks.find(letter) != std::string_view::npos) {
+            named.blocks.push_back(static_cast<TLoadedBlock>(letter - '0'));
+        } else if (letter == '2' || letter == '5') {
+            if (named.refusal == brNone)
+                named.refusal = letter == '2' ? brBank2 : brBank5;
+        } else {
+            return {{}, brWord};
+        }
     }
-    return blocks;
+    if (named.refusal != brNone)
+        named.blocks.clear();
+    return named;
 }
 
 std::vector<std::uint8_t> LoaderProgram(std::uint16_t runAddress, std::uint16_t clearAddress,
@@ -78,17 +114,22 @@ std::vector<std::uint8_t> LoaderProgram(std::uint16_t runAddress, std::uint16_t 
     // The line number first; its length is filled in once the statements are known.
     std::vector<std::uint8_t> line = {kLoaderLine >> 8, kLoaderLine & 0xFF, 0, 0, kClear};
     PutVal(line, clearAddress);
+    auto banksLeft = std::ranges::count_if(blocks, IsBank);
     for (const TLoadedBlock block : blocks) {
         if (block == lbCode) {
             PutLoad(line, kCode);
-            continue;
+        } else if (block == lbScreen) {
+            PutLoad(line, kScreen);
+            PutPair(line, kPoke, kScreenOutputLow, kNoOutputLow);
+        } else {
+            PutPage(line, block);
+            PutLoad(line, kCode);
+            if (--banksLeft == 0) // the last bank: bank 0 back before anything else
+                PutPage(line, lbBank0);
         }
-        PutLoad(line, kScreen);
-        Put(line, {kColon, kPoke});
-        PutVal(line, kScreenOutputLow);
-        Put(line, {kComma});
-        PutVal(line, kNoOutputLow);
     }
+    if (std::ranges::find(blocks, lbScreen) != blocks.end())
+        PutPair(line, kPoke, kScreenOutputLow, kOwnOutputLow);
     Put(line, {kColon, kRandomize, kUsr});
     PutVal(line, runAddress);
     Put(line, {kEndOfLine});

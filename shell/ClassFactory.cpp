@@ -2,6 +2,7 @@
 #include "shell/ClassFactory.h"
 
 #include "commands/AddBlockCommand.h"
+#include "commands/AddDataBlockCommand.h"
 #include "commands/AddDiskCommand.h"
 #include "commands/AddFileCommand.h"
 #include "commands/AddHeaderBlockCommand.h"
@@ -30,7 +31,8 @@ void TClassFactory::CreateCommands(TCommandTable& commands,
     commands[4] = std::make_shared<TAddHobetaCommand>(commandLine, image);
     commands[5] = std::make_shared<TAddLoaderCommand>(commandLine, image);
     commands[6] = std::make_shared<TAddDiskCommand>(commandLine, image);
-    commands[7] = std::make_shared<TInfoCommand>(commandLine);
+    commands[7] = std::make_shared<TAddDataBlockCommand>(commandLine, image);
+    commands[8] = std::make_shared<TInfoCommand>(commandLine);
 }
 
 std::shared_ptr<ISerializer> TClassFactory::CreateSerializer(TSerializerKind kind,

@@ -14,7 +14,7 @@ namespace reelkit {
 enum TSerializerKind : std::uint8_t { skTAP = 0, skHobeta = 1 };
 
 // The commands in the order they are searched and listed in the usage text.
-using TCommandTable = std::array<std::shared_ptr<ICommand>, 8>;
+using TCommandTable = std::array<std::shared_ptr<ICommand>, 9>;
 
 // The one place that names the concrete reader, commands and serializers.
 class TClassFactory {
@@ -24,7 +24,7 @@ public:
     // Relative file names are taken against directory where one is given.
     static std::shared_ptr<ICommandLineHelper>
     CreateCommandLineHelper(std::vector<std::string> arguments, std::string directory = {});
-    // Fills the table with +b, +h, +f, +hb, +$, +l, +t, +i, all sharing the one
+    // Fills the table with +b, +h, +f, +hb, +$, +l, +t, +d, +i, all sharing the one
     // reader. Given an image, the commands that append write to it and take
     // no tape image from their arguments.
     static void CreateCommands(TCommandTable& commands,

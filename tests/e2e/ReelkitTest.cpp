@@ -191,14 +191,26 @@ std::string DiskSCL() {
     return image + "SUM?";
 }
 
-// +l's program for RunAddress 32768, ClearAddress 24999 and Blocks SC, as
-// Debian's zmakebas -r tokenises its listing.
+// +l's programs for RunAddress 32768, ClearAddress 24999 and Blocks SC, and
+// S7 (bank 7), as Debian's zmakebas -r tokenises their listings.
 const std::string kLoaderSC =
-    Bytes({0x00, 0x0A, 0x30, 0x00, 0xFD, 0xB0, 0x22, 0x32, 0x34, 0x39, 0x39, 0x39, 0x22,
-           0x3A, 0xEF, 0x22, 0x22, 0xAA, 0x3A, 0xF4, 0xB0, 0x22, 0x32, 0x33, 0x37, 0x33,
-           0x39, 0x22, 0x2C, 0xB0, 0x22, 0x31, 0x31, 0x31, 0x22, 0x3A, 0xEF, 0x22, 0x22,
-           0xAF, 0x3A, 0xF9, 0xC0, 0xB0, 0x22, 0x33, 0x32, 0x37, 0x36, 0x38, 0x22, 0x0D});
-const std::string kLoaderFileSC = Header(0, "game", 52, 10, 52) + Block(0xFF, kLoaderSC);
+    Bytes({0x00, 0x0A, 0x41, 0x00, 0xFD, 0xB0, 0x22, 0x32, 0x34, 0x39, 0x39, 0x39, 0x22, 0x3A,
+           0xEF, 0x22, 0x22, 0xAA, 0x3A, 0xF4, 0xB0, 0x22, 0x32, 0x33, 0x37, 0x33, 0x39, 0x22,
+           0x2C, 0xB0, 0x22, 0x31, 0x31, 0x31, 0x22, 0x3A, 0xEF, 0x22, 0x22, 0xAF, 0x3A, 0xF4,
+           0xB0, 0x22, 0x32, 0x33, 0x37, 0x33, 0x39, 0x22, 0x2C, 0xB0, 0x22, 0x32, 0x34, 0x34,
+           0x22, 0x3A, 0xF9, 0xC0, 0xB0, 0x22, 0x33, 0x32, 0x37, 0x36, 0x38, 0x22, 0x0D});
+const std::string kLoaderFileSC = Header(0, "game", 69, 10, 69) + Block(0xFF, kLoaderSC);
+const std::string kLoaderS7 =
+    Bytes({0x00, 0x0A, 0x81, 0x00, 0xFD, 0xB0, 0x22, 0x32, 0x34, 0x39, 0x39, 0x39, 0x22, 0x3A, 0xEF,
+           0x22, 0x22, 0xAA, 0x3A, 0xF4, 0xB0, 0x22, 0x32, 0x33, 0x37, 0x33, 0x39, 0x22, 0x2C, 0xB0,
+           0x22, 0x31, 0x31, 0x31, 0x22, 0x3A, 0xF4, 0xB0, 0x22, 0x32, 0x33, 0x33, 0x38, 0x38, 0x22,
+           0x2C, 0xB0, 0x22, 0x32, 0x33, 0x22, 0x3A, 0xDF, 0xB0, 0x22, 0x33, 0x32, 0x37, 0x36, 0x35,
+           0x22, 0x2C, 0xB0, 0x22, 0x32, 0x33, 0x22, 0x3A, 0xEF, 0x22, 0x22, 0xAF, 0x3A, 0xF4, 0xB0,
+           0x22, 0x32, 0x33, 0x33, 0x38, 0x38, 0x22, 0x2C, 0xB0, 0x22, 0x31, 0x36, 0x22, 0x3A, 0xDF,
+           0xB0, 0x22, 0x33, 0x32, 0x37, 0x36, 0x35, 0x22, 0x2C, 0xB0, 0x22, 0x31, 0x36, 0x22, 0x3A,
+           0xF4, 0xB0, 0x22, 0x32, 0x33, 0x37, 0x33, 0x39, 0x22, 0x2C, 0xB0, 0x22, 0x32, 0x34, 0x34,
+           0x22, 0x3A, 0xF9, 0xC0, 0xB0, 0x22, 0x33, 0x32, 0x37, 0x36, 0x38, 0x22, 0x0D});
+const std::string kLoaderFileS7 = Header(0, "game", 133, 10, 133) + Block(0xFF, kLoaderS7);
 const std::string kData = "\x01\x02\x03";
 const std::string kData3 = Block(0xFF, kData);
 const std::string kRaw = Record(3, "raw", 3, 0x6000, 0);
@@ -261,7 +273,12 @@ const std::string kProgramLength = "Length of basic program cannot be greater th
 const std::string kTooLarge = "File to add to image is too large";
 const std::string k17 = "File to add as header must have 17 bytes lenght";
 const std::string kReadError = "Stream read error";
-const std::string kLoaderBlocks = "Argument 6 must be a word of at most 32 letters C and S";
+const std::string kLoaderBlocks =
+    "Argument 6 must be a word of at most 32 letters C and S or bank digits 0, 1, 3, 4, 6 and 7";
+const std::string kBank2 = "Argument 6 names bank 2, which is always at 32768: load it with C";
+const std::string kBank5 = "Argument 6 names bank 5, which is always at 16384: load it with C";
+const std::string kBankClear = "Argument 5 must be below 49152, where banks are loaded";
+const std::string kFlag = "Argument 4 out of range (0 - 255)";
 const std::string kOnly = ": blocks are appended to TAP and TZX images only";
 const std::string kVersion = "Reelkit " REELKIT_VERSION "\r\n";
 const std::string kNotDisk = "File is not a TRD or SCL disk image";
@@ -436,7 +453,12 @@ INSTANTIATE_TEST_SUITE_P(Appends, ReelkitRun, ::testing::Values(
     OkIn("t.tzx", "+f t.tzx d3 code C 0x4000", TZX(Header(3, "code", 3, 0x4000) + kData3)),
     OkIn("tap.tzx", "+b tap.tzx d3", kData3),
     Ok("+l t.tap game 32768 24999 SC", kLoaderFileSC), Ok("+L t.tap game 0x8000 24999 sC", kLoaderFileSC),
-    OkIn("new.TZX", "+l new.TZX game 32768 24999 SC", kTZXHeader + TZX(kLoaderFileSC))));
+    OkIn("new.TZX", "+l new.TZX game 32768 24999 SC", kTZXHeader + TZX(kLoaderFileSC)),
+    Ok("+l t.tap game 32768 24999 S7", kLoaderFileS7), OkIn("t.tzx", "+l t.tzx game 0x8000 24999 s7", TZX(kLoaderFileS7)),
+    Ok("+d t.tap d3 0", Block(0, kData)), Ok("+D t.tap d3 1", Block(1, kData)), Ok("+d t.tap d3 255", kData3),
+    Ok("'' +d t.tap d3 0xFF", kData3), Ok("+d t.tap e $80", Bytes({2, 0, 0x80, 0x80})), Ok("+d t.tap m 0", Block(0, Pattern(65533))),
+    OkIn("t.tzx", "+d t.tzx d3 0", TZX(Block(0, kData))), OkIn("t.tzx", "+d t.tzx d3 1", TZX(Block(1, kData))),
+    OkIn("t.tzx", "+d t.tzx d3 255", TZX(kData3)), OkIn("new.TZX", "+d new.TZX m 1", kTZXHeader + TZX(Block(1, Pattern(65533))))));
 
 INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
     Usage("+b none d3", NotFound(2)), Usage("+b t.tap none", NotFound(3)),
@@ -452,7 +474,15 @@ INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
     Usage("+l none n 1", NotFound(2)), Usage("+l t.tap n 0", "Argument 4 is 0: ClearAddress must be given"),
     Usage("+l t.tap n 0 x", "Unable to convert argument 5 to integer number"),
     Usage("+l t.tap n 0x10000", "Argument 4 out of range (0 - 65536)"),
-    Usage("+l t.tap n 1 0 CX", kLoaderBlocks), Usage("+l t.tap n 1 0 1", kLoaderBlocks),
+    Usage("+l t.tap n 1 0 CX", kLoaderBlocks), Usage("+l t.tap n 1 0 8", kLoaderBlocks), Usage("+l t.tap n 1 0 C9", kLoaderBlocks),
+    Usage("+l t.tap n 1 0 12", kBank2), Usage("+l t.tap n 1 0 5s", kBank5), Usage("+l t.tap n 1 0 C52 x", kBank5), Usage("+l t.tap n 1 0 2X", kLoaderBlocks),
+    Usage("+l t.tap n 32768 49152 1", kBankClear), Usage("+l t.tap n 0 0xFFFF SC7 x", kBankClear),
+    Usage("+d t.tap d3 256", kFlag), Usage("+d t.tap x 0x100", kFlag), Usage("+d t.tap d3 65536", "Argument 4 out of range (0 - 65536)"),
+    Usage("+d t.tap d3 x", "Unable to convert argument 4 to integer number"), Usage("+d t.tap d3", kCount), Usage("+d t.tap", kCount),
+    Usage("+d", kCount), Usage("+d t.tap d3 ''", "Argument 4 is empty"), Usage("+d t.tap '' 1", "Argument 3 is empty"),
+    Usage("+d t.tap d3 1 x", kCount), Usage("+d t.tap d3 1 ''", kCount), Usage("+d none d3 1", NotFound(2)), Usage("+d t.tap none 1", NotFound(3)),
+    Fail("+d t.tap x 0", kTooLarge), Fail("+d t.tap w 255", kTooLarge), OpenFail("+d t.tap t.tap 0", "t.tap"),
+    Fail("+d p.pzx d3 0", "Cannot write file \"@p.pzx\". The file is a PZX tape image" + kOnly),
     Usage("+l t.tap n 1 0 CCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCCC", kLoaderBlocks),
     Usage("+l t.tap n 1 0 SX x", kLoaderBlocks), Usage("+l t.tap '' 32768 24999", "Argument 3 is empty"),
     Usage("+l t.tap n 32768 24999 ''", "Argument 6 is empty"), Usage("'' +L t.tap n ''", "Argument 4 is empty"), Usage("+$ t.tap s.$C x", kCount),
@@ -594,9 +624,9 @@ bool Missing(const TRun& run, const char* tool) {
 TEST_F(ReelkitTest, TapeReadsBackInAnotherTool) {
     for (const char* image : {"r.tap", "r.tzx"}) {
         WriteFile(FDir / image, "");
-        for (std::string step :
-             {"+h @ prog B 3 10", "+b @ d3", "+f @ d3 nums N a", "+f @ d3 strs $ b",
-              "+f @ d3 code C 32768", "+hb @ h17", "+b @ d3", "+$ @ p.$B"}) {
+        for (std::string step : {"+h @ prog B 3 10", "+b @ d3", "+f @ d3 nums N a",
+                                 "+f @ d3 strs $ b", "+f @ d3 code C 32768", "+hb @ h17", "+b @ d3",
+                                 "+$ @ p.$B", "+d @ d3 1", "+d @ h17 0"}) {
             step.replace(step.find('@'), 1, image);
             ASSERT_EQ(Reelkit(Split(step)).status, 0) << step;
         }
@@ -611,8 +641,12 @@ TEST_F(ReelkitTest, TapeReadsBackInAnotherTool) {
     if (Missing(list, "tzxlist"))
         GTEST_SKIP() << "tzxlist is not installed";
     ASSERT_EQ(list.status, 0) << list.out << list.err;
-    EXPECT_EQ(Count(list.out, "Checksum: 0x"), 12u) << list.out;
-    EXPECT_EQ(Count(list.out, " (PASS)\n"), 12u) << list.out;
+    EXPECT_EQ(Count(list.out, "Checksum: 0x"), 14u) << list.out;
+    EXPECT_EQ(Count(list.out, " (PASS)\n"), 14u) << list.out;
+    // +d's flag 1: the pilot tone of a header, 6.02 s, and the flag in the checksum
+    // (d3's bytes add nothing to it); its flag 0 with 17 bytes: a header.
+    const char* const flagged = "Block duration: 6.02 sec\n  Block length: 5 bytes\n"
+                                "  Datablock length: 3\n  Checksum: 0x01 (PASS)";
     std::size_t at = 0;
     for (const std::string line :
          {"Program: \"prog      \" LINE 10\n", "Length: 3, includes variable length: 0",
@@ -621,7 +655,7 @@ TEST_F(ReelkitTest, TapeReadsBackInAnotherTool) {
           "Bytes: \"code      \" CODE  32768, 3", "Datablock length: 3",
           "Bytes: \"raw       \" CODE  24576, 3", "Datablock length: 3",
           "Program: \"DEMO      \" LINE 10\n", "Length: 5, includes variable length: 2",
-          "Datablock length: 5"}) {
+          "Datablock length: 5", flagged, "Bytes: \"raw       \" CODE  24576, 3"}) {
         at = list.out.find(line, at);
         ASSERT_NE(at, std::string::npos) << "missing in order: " << line << "\n" << list.out;
     }
@@ -664,13 +698,23 @@ TEST_F(ReelkitTest, DiskImagesAgreeWithAnotherToolAndWithHobeta) {
 
 // The program +l makes lists as its line in another tool, from a TAP and a TZX image.
 TEST_F(ReelkitTest, LoaderListsAsItsLine) {
-    const std::pair<const char*, const char*> cases[] = {
+    const auto paging = [](const std::string& b) {
+        return "POKE VAL \"23388\",VAL \"" + b + "\": OUT VAL \"32765\",VAL \"" + b + "\"";
+    };
+    const std::string restore = "POKE VAL \"23739\",VAL \"244\": ";
+    const std::pair<const char*, std::string> cases[] = {
         {"32768 24999 SC", "CLEAR VAL \"24999\": LOAD \"\"SCREEN$ : POKE VAL \"23739\",VAL "
-                           "\"111\": LOAD \"\"CODE : RANDOMIZE USR VAL \"32768\""},
+                           "\"111\": LOAD \"\"CODE : " +
+                               restore + "RANDOMIZE USR VAL \"32768\""},
         {"32768", "CLEAR VAL \"32767\": LOAD \"\"CODE : RANDOMIZE USR VAL \"32768\""},
         {"0x6000 $5FFF cs", "CLEAR VAL \"24575\": LOAD \"\"CODE : LOAD \"\"SCREEN$ : POKE VAL "
-                            "\"23739\",VAL \"111\": RANDOMIZE USR VAL \"24576\""},
-        {"0 0 CC", "CLEAR VAL \"0\": LOAD \"\"CODE : LOAD \"\"CODE : RANDOMIZE USR VAL \"0\""}};
+                            "\"23739\",VAL \"111\": " +
+                                restore + "RANDOMIZE USR VAL \"24576\""},
+        {"0 0 CC", "CLEAR VAL \"0\": LOAD \"\"CODE : LOAD \"\"CODE : RANDOMIZE USR VAL \"0\""},
+        {"0xC000 49151 1c70", "CLEAR VAL \"49151\": " + paging("17") +
+                                  ": LOAD \"\"CODE : LOAD \"\"CODE : " + paging("23") +
+                                  ": LOAD \"\"CODE : " + paging("16") + ": LOAD \"\"CODE : " +
+                                  paging("16") + ": RANDOMIZE USR VAL \"49152\""}};
     for (const char* image : {"l.tap", "l.tzx"}) {
         WriteFile(FDir / image, "");
         std::string listing;

@@ -10,12 +10,12 @@ using namespace reelkit::test;
 TEST(ClassFactory, CommandsInSearchOrderShareOneReader) {
     const auto reader = TClassFactory::CreateCommandLineHelper(
         {"+x", "/no/such/2", "/no/such/3", "/no/such/4", "/no/such/5", "/no/such/6", "/no/such/7",
-         "/no/such/8", "/no/such/9"});
+         "/no/such/8", "/no/such/9", "/no/such/10"});
     TCommandTable commands;
     TClassFactory::CreateCommands(commands, reader);
     EXPECT_EQ(reader.use_count(), std::ssize(commands) + 1);
     EXPECT_EQ(reader->NextArgument(), "+x");
-    const char* names[] = {"+b", "+h", "+f", "+hb", "+$", "+l", "+t", "+i"};
+    const char* names[] = {"+b", "+h", "+f", "+hb", "+$", "+l", "+t", "+d", "+i"};
     ASSERT_EQ(std::size(names), commands.size());
     for (std::size_t i = 0; i < commands.size(); ++i) {
         EXPECT_EQ(commands[i]->GetName(), names[i]);

@@ -35,7 +35,7 @@ printf 'prog    B\4\0\4\0\0\0\0\0ABCD\x80\xaa\n\0' >hobeta.bin
 { printf 'SINCLAIR\2prog    B\4\0\4\0\1code    C\0\x80\3\0\1ABCD\x80\xaa\n\0'; head -c 504 /dev/zero; } >disk.scl
 commands=("+b image.tap pc.bin" "+h image.tap name C 32768 5" "+f image.tap pc.bin name B 10"
     "+hb image.tap header.bin" "+\$ image.tap hobeta.bin" "+t image.tap disk.scl"
-    "+l image.tap name 32768 24999 SC")
+    "+l image.tap name 32768 24999 SC" "+d image.tap pc.bin 7")
 old=$(stat -c %s base.tap)
 declare -A appended
 for command in "${commands[@]}"; do
