@@ -32,7 +32,7 @@ constexpr std::uint8_t kDataFlag = 0xFF;
 constexpr std::size_t kHeaderSize = 17;
 constexpr std::size_t kNameSize = 10;
 
-using TBlocks = TTAPSerializer::TBlocks;
+using TBlocks = TTapeWriter::TBlocks;
 
 // A block's length, flag and checksum around its data.
 constexpr std::size_t kBlockFrame = 4;
@@ -115,29 +115,29 @@ std::vector<std::uint8_t> HeaderRecord(IZXFileInfo& header) {
     return record;
 }
 
-TTAPSerializer::TBlocks::TBlocks(std::size_t size, std::size_t count) {
+TTapeWriter::TBlocks::TBlocks(std::size_t size, std::size_t count) {
     bytes.reserve(size + TZXFraming(count));
     starts.reserve(count);
 }
 
-void TTAPSerializer::WriteHeader(IZXFileInfo& header) {
+void TTapeWriter::WriteHeader(IZXFileInfo& header) {
     TBlocks blocks(kHeaderSize + kBlockFrame, 1);
     PutHeaderBlock(blocks, header);
     Append(blocks);
 }
 
-void TTAPSerializer::WriteBlock(std::uint16_t length, std::uint8_t flag, TStream& data) {
+void TTapeWriter::WriteBlock(std::uint16_t length, std::uint8_t flag, TStream& data) {
     TBlocks blocks(length + kBlockFrame, 1);
     PutDataBlock(blocks, flag, data, BlockLength(length));
     Append(blocks);
 }
 
-void TTAPSerializer::WriteFile(IZXFileInfo& header, TStream& data) {
+void TTapeWriter::WriteFile(IZXFileInfo& header, TStream& data) {
     const TTapeFile file{header, data};
     WriteFiles({&file, 1});
 }
 
-void TTAPSerializer::WriteFiles(std::span<const TTapeFile> files) {
+void TTapeWriter::WriteFiles(std::span<const TTapeFile> files) {
     // A file too large for a block is refused below, not reserved for.
     std::size_t room = 0;
     for (const auto& file : files)
@@ -157,11 +157,11 @@ void TTAPSerializer::WriteFiles(std::span<const TTapeFile> files) {
     Append(blocks);
 }
 
-void TTAPSerializer::ReadFileInfo(IZXFileInfo&) {
+void TTapeWriter::ReadFileInfo(IZXFileInfo&) {
     throw EAppException("Feature is not implemented yet");
 }
 
-void TTAPSerializer::ReadData(TStream&) {
+void TTapeWriter::ReadData(TStream&) {
     throw EAppException("Feature is not implemented yet");
 }
 
@@ -171,6 +171,22 @@ void TTAPSerializer::Append(TBlocks& blocks) {
     if (const TTapeFormat format = TapeFormatOf(image, FFileName); format != tfTAP)
         FrameForTZX(blocks.bytes, blocks.starts, format == tfNewTZX);
     image.Append(blocks.bytes.data(), blocks.bytes.size());
+}
+
+void TNewTapeSerializer::Append(TBlocks& blocks) {
+    for (const std::size_t start : blocks.starts)
+        FBlocks.starts.push_back(FBlocks.bytes.size() + start);
+    FBlocks.bytes.insert(FBlocks.bytes.end(), blocks.bytes.begin(), blocks.bytes.end());
+}
+
+void TNewTapeSerializer::ReadData(TStream& data) {
+    if (NamedTZX(FFileName))
+        FrameForTZX(FBlocks.bytes, FBlocks.starts, true);
+    FBlocks.starts.clear();
+    data.Seek(0, TSeekOrigin::soBeginning);
+    data.Write(FBlocks.bytes.data(), FBlocks.bytes.size());
+    data.Seek(0, TSeekOrigin::soBeginning);
+    FBlocks.bytes.clear();
 }
 
 } // namespace reelkit

@@ -87,6 +87,21 @@ TIdentity Identify(TStream& file) {
     return {};
 }
 
+std::string WhyNotATape(const TIdentity& identity) {
+    switch (identity.content) {
+    case ctTape:
+        return {};
+    case ctOtherTape:
+    case ctDisk:
+        return "The file is " + identity.name + ": blocks are appended to TAP and TZX images only";
+    case ctDamagedTape:
+        return identity.fault;
+    case ctUnknown:
+        break;
+    }
+    return "The file is neither a TAP nor a TZX image";
+}
+
 std::string WrongInput(TStream& file, const std::string& wanted) {
     if (file.GetSize() == 0)
         return {};
@@ -117,19 +132,9 @@ TTapeFormat TapeFormatOf(TFileStream& image, const std::string& fileName) {
         return tfTAP;
     }
     const TIdentity identity = Identify(image);
-    switch (identity.content) {
-    case ctTape:
-        return identity.tape == tkTZX ? tfTZX : tfTAP;
-    case ctOtherTape:
-    case ctDisk:
-        Refuse(fileName,
-               "The file is " + identity.name + ": blocks are appended to TAP and TZX images only");
-    case ctDamagedTape:
-        Refuse(fileName, identity.fault);
-    case ctUnknown:
-        break;
-    }
-    Refuse(fileName, "The file is neither a TAP nor a TZX image");
+    if (const std::string why = WhyNotATape(identity); !why.empty())
+        Refuse(fileName, why);
+    return identity.tape == tkTZX ? tfTZX : tfTAP;
 }
 
 // From the last block to the first, each moved up by the framing that goes in

@@ -34,6 +34,10 @@ struct TIdentity {
 // a tape image's block lengths, a disk image's catalogue.
 TIdentity Identify(TStream& file);
 
+// Why a file is no tape image that blocks may go to, as a refusal says it
+// ("The file is neither a TAP nor a TZX image"); empty for a whole tape image.
+std::string WhyNotATape(const TIdentity& identity);
+
 // The report for an input that is a tape or disk image rather than the
 // wanted kind of file: "File is a TZX image, not a Hobeta file", "File is an
 // SCL disk image: +t reads those"; empty for any other file.

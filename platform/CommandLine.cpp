@@ -11,6 +11,16 @@ bool IsSeparator(char c) {
 
 } // namespace
 
+bool SameText(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
 std::vector<std::string> SplitCommandLine(std::string_view line) {
     std::vector<std::string> arguments;
     std::size_t i = 0;

@@ -7,6 +7,10 @@
 
 namespace reelkit {
 
+// Same length, same bytes, with only A-Z folded to a-z: no locale involved.
+// Command switches match so.
+bool SameText(std::string_view a, std::string_view b);
+
 // Splits a whole command line, as one platform delivers it, into the arguments
 // after the program's name. Separators are the codes 1 to 32; a double quote
 // opens or closes a stretch in which separators count as text; quoted and

@@ -10,6 +10,7 @@
 #include "commands/AddHobetaCommand.h"
 #include "commands/AddLoaderCommand.h"
 #include "commands/InfoCommand.h"
+#include "commands/MakeTapeCommand.h"
 #include "formats/HobetaSerializer.h"
 #include "formats/TAPSerializer.h"
 #include "shell/CommandLineHelperUnit.h"
@@ -33,6 +34,7 @@ void TClassFactory::CreateCommands(TCommandTable& commands,
     commands[6] = std::make_shared<TAddDiskCommand>(commandLine, image);
     commands[7] = std::make_shared<TAddDataBlockCommand>(commandLine, image);
     commands[8] = std::make_shared<TInfoCommand>(commandLine);
+    commands[9] = std::make_shared<TMakeTapeCommand>(commandLine);
 }
 
 std::shared_ptr<ISerializer> TClassFactory::CreateSerializer(TSerializerKind kind,
@@ -42,6 +44,8 @@ std::shared_ptr<ISerializer> TClassFactory::CreateSerializer(TSerializerKind kin
         return std::make_shared<TTAPSerializer>(fileName);
     case skHobeta:
         return std::make_shared<THobetaSerializer>(fileName);
+    case skNewTape:
+        return std::make_shared<TNewTapeSerializer>(fileName);
     }
     return nullptr;
 }

@@ -11,10 +11,11 @@
 
 namespace reelkit {
 
-enum TSerializerKind : std::uint8_t { skTAP = 0, skHobeta = 1 };
+// skNewTape: a tape image made anew in memory (TNewTapeSerializer).
+enum TSerializerKind : std::uint8_t { skTAP = 0, skHobeta = 1, skNewTape = 2 };
 
 // The commands in the order they are searched and listed in the usage text.
-using TCommandTable = std::array<std::shared_ptr<ICommand>, 9>;
+using TCommandTable = std::array<std::shared_ptr<ICommand>, 10>;
 
 // The one place that names the concrete reader, commands and serializers.
 class TClassFactory {
@@ -24,7 +25,7 @@ public:
     // Relative file names are taken against directory where one is given.
     static std::shared_ptr<ICommandLineHelper>
     CreateCommandLineHelper(std::vector<std::string> arguments, std::string directory = {});
-    // Fills the table with +b, +h, +f, +hb, +$, +l, +t, +d, +i, all sharing the one
+    // Fills the table with +b, +h, +f, +hb, +$, +l, +t, +d, +i, +m, all sharing the one
     // reader. Given an image, the commands that append write to it and take
     // no tape image from their arguments.
     static void CreateCommands(TCommandTable& commands,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Reelkit: appends blocks to ZX Spectrum TAP tape images.
 #include "platform/Arguments.h"
+#include "platform/CommandLine.h"
 #include "platform/Console.h"
 #include "platform/Process.h"
 #include "shell/AppTypes.h"
@@ -14,17 +15,6 @@ using namespace reelkit;
 namespace {
 
 enum TExitStatus { esSuccess = 0, esFailure = 1, esCommandLine = 2 };
-
-// Same length, same bytes, with only A-Z folded to a-z: no locale involved.
-bool SameText(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
-}
 
 bool IsHelpSwitch(std::string_view text) {
     for (const std::string_view help : {"/h", "-h", "/?", "--help"})
