@@ -231,6 +231,22 @@ const std::string kGame =
     Bytes({0x21, 0x00, 0x40, 0x11, 0x01, 0x40, 0x01, 0xFF, 0x17, 0x36, 0x00, 0xED, 0xB0, 0xC9}) +
     Pattern(62);
 
+// A Hobeta file as TR-DOS tools write it: its checksum right, its data padded
+// to whole sectors; cut to size bytes where size is given.
+std::string RealHobeta(const char* name, char type, std::size_t w9, std::size_t w11,
+                       const std::string& body, std::size_t size = std::string::npos) {
+    std::string file = std::string(name, 8) + type + Word(w9) + Word(w11) + '\0' +
+                       static_cast<char>((body.size() + 255) / 256);
+    unsigned sum = 0;
+    for (const char byte : file)
+        sum += static_cast<unsigned char>(byte);
+    return (file + Word((257 * sum + 105) & 0xFFFF) + Sectors(body)).substr(0, size);
+}
+// A tape with a fault of each kind: a data block shorter than its header
+// says, a wrong checksum, and a header with no data block after it.
+const std::string kFaults = Header(3, "x", 5, 0x8000) + Block(0xFF, "abc") +
+                            Bytes({4, 0, 0xFF, 'a', 'b', 0}) + Header(3, "y", 1, 0);
+
 // clang-format off
 // Every test starts with these files, and with "dir", a directory.
 const std::vector<std::pair<std::string, std::string>> kFiles = {
@@ -253,7 +269,9 @@ const std::vector<std::pair<std::string, std::string>> kFiles = {
     {"game.bin", kGame}, {"screen.scr", "\x18\x18" + Pattern(6910)}, {"elf", "\x7F" "ELF" + Pattern(19996)},
     {"pic.png", "\x89PNG\r\n\x1A\n" + Pattern(29992)}, {"rich.tzx", kRichTZX},
     {"cut.tap", kImage + Header(3, "code", 3, 0).substr(0, 18)}, {"cut.tzx", "ZXTape!\x1A\x01"},
-    {"cutblock.tzx", kTZXHeader + TZX(kData3).substr(0, 6)}, {"tap17", Block(0xFF, Pattern(13))}};
+    {"cutblock.tzx", kTZXHeader + TZX(kData3).substr(0, 6)}, {"tap17", Block(0xFF, Pattern(13))},
+    {"faults.tap", kFaults}, {"real.$B", RealHobeta("DEMO    ", 'B', 5, 3, kHello + Bytes({0x80, 0xAA, 10, 0}))},
+    {"cut.$C", RealHobeta("CODE    ", 'C', 0x8000, 300, Pattern(300), 217)}};
 
 struct TCase {
     TArgs args;
@@ -522,6 +540,39 @@ INSTANTIATE_TEST_SUITE_P(NotTapes, ReelkitRun, ::testing::Values(
     Fail("+$ t.tap rich.tzx", "File is a TZX image, not a Hobeta file"),
     Fail("+$ t.tap cut.tzx", "File is a TZX image, not a Hobeta file"),
     Fail("+hb t.tap tap17", "File is a TAP image, not a 17-byte header")));
+
+// What +i shows of each kind of file, and its faults, which make the status 1.
+TCase Info(const char* args, const std::string& lines, int status = 0) { return {Split(args), lines, status, ""}; }
+INSTANTIATE_TEST_SUITE_P(Info, ReelkitRun, ::testing::Values(
+    Info("+i t.tap", "Block 1: Data: 16 bytes, flag 255\r\n1 block, no faults\r\n"),
+    Info("+I e", "0 blocks, no faults\r\n"),
+    Info("+i faults.tap", "Block 1: Bytes: \"x\" CODE 32768,5\r\nBlock 2: Data: 3 bytes, flag 255\r\n"
+         "Fault in block 2: 3 bytes, but the header in block 1 says 5\r\nBlock 3: Data: 2 bytes, flag 255\r\n"
+         "Fault in block 3: the checksum is 0x00, the flag and data give 0xFC\r\nBlock 4: Bytes: \"y\" CODE 0,1\r\n"
+         "Fault in block 4: no data block follows the header\r\n4 blocks, 3 faults\r\n", 1),
+    Info("+i cut.tap", "Block 1: Data: 16 bytes, flag 255\r\nFault in block 2: cut short by 3 bytes\r\n2 blocks, 1 fault\r\n", 1),
+    Info("+i cut.tzx", "Fault in the header: cut short\r\n0 blocks, 1 fault\r\n", 1),
+    Info("+i rich.tzx", "Block 1: Turbo speed data, pause 500 ms: Data: 3 bytes, flag 255\r\n"
+         "Block 2: Pure data, pause 0 ms: Data: 3 bytes, flag 255\r\nBlock 3: Pause: 500 ms\r\n"
+         "Block 4: Group start: \"Level\"\r\nBlock 5: Text description: \"By Reelki\"\r\nBlock 6: Group end\r\n"
+         "Block 7: Archive info: title \"Reelki\"\r\n7 blocks, no faults\r\n"),
+    Info("+i d.trd", "File 1: PROG.B, 1 sector: Program: \"PROG\" LINE 10, length 5, program 3\r\n"
+         "File 2: ?GONE.C, 0 sectors, deleted\r\nFile 3: CODE.C, 2 sectors: Bytes: \"CODE\" CODE 32768,300\r\n"
+         "File 4: NOTES.T, 1 sector: Bytes: \"NOTES\" CODE 21592,3\r\nFile 5: CODE.C, 1 sector: Bytes: \"CODE\" CODE 24576,2\r\n"
+         "TRD disk image, 5 files (1 deleted), no faults\r\n"),
+    Info("+i bad.trd", "File 1: GOOD.C, 1 sector: Bytes: \"GOOD\" CODE 7,2\r\nFile 2: FAR.C, 1 sector\r\n"
+         "Fault in file 2: Disk file \"FAR.C\" does not fit in the disk image\r\nFile 3: LONG.C, 1 sector\r\n"
+         "Fault in file 3: Disk file \"LONG.C\" is longer than its sectors\r\nFile 4: ODD.C, 0 sectors\r\n"
+         "Fault in file 4: Disk file \"ODD.C\" does not fit in the disk image\r\nTRD disk image, 4 files, 3 faults\r\n", 1),
+    Info("+i data.scl", "File 1: A.C, 1 sector\r\nFault in file 1: Disk file \"A.C\" does not fit in the disk image\r\n"
+         "Fault in the image: as an SCL image it would hold 279 bytes, or 283 with its checksum, not 278\r\n"
+         "SCL disk image, 1 file, 2 faults\r\n", 1),
+    Info("+i real.$B", "Hobeta file, 1 sector: Program: \"DEMO\" LINE 10, length 5, program 3\r\nHobeta file of 273 bytes, no faults\r\n"),
+    Info("+i cut.$C", "Hobeta file, 2 sectors\r\nFault in the file: cut short by 100 bytes\r\nHobeta file of 217 bytes, 1 fault\r\n", 1),
+    Fail("+i d3", "File is not a TAP, TZX, TRD, SCL or Hobeta file"),
+    Fail("+i p.pzx", "File is a PZX tape image: +i reads TAP, TZX, TRD, SCL and Hobeta files"),
+    Usage("+i", kCount), Usage("+i ''", "Argument 2 is empty"), Usage("+i t.tap x", kCount),
+    Usage("+i none", NotFound(2)), Usage("+i dir", NotFound(2))));
 
 INSTANTIATE_TEST_SUITE_P(Disks, ReelkitRun, ::testing::Values(
     Ok("+t t.tap d.trd", kDisk), Ok("+T t.tap d.scl", kDisk),
