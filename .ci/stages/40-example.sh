@@ -28,10 +28,11 @@ check_listing() {
     [ "$(grep -c '^  Checksum: 0x[0-9a-f]* (PASS)$' <<<"$listing")" -eq 4 ] ||
         fail "a checksum does not pass"
 }
-# The example's tapes, and no temporary file (demo.1234.tap) left behind.
+# The example's tapes, and no temporary file (demo.1234.bin, or Reelkit's
+# .demo.tap.Xq3f9a) left behind.
 check_example() { # <folder>
     local left
-    left=$(find "$1" -regextype posix-extended -regex '.*\.[0-9]+(\.[^/]*)?')
+    left=$(find "$1" -regextype posix-extended -regex '.*\.[0-9]+(\.[^/]*)?|.*/\.[^/]*')
     [ -z "$left" ] || fail "temporary files left behind: $left"
     check_listing "$(tzxlist "$1/demo.tap")"
     check_listing "$(tzxlist "$1/demo.tzx")"
