@@ -52,8 +52,15 @@ void TAddDiskCommand::Execute() {
         if (wanted)
             break; // the first that matches
     }
-    if (wanted && chosen.empty())
-        throw ECommandLineFormatException("Specified in agrument %d file is not found", wantedAt);
+    if (wanted && chosen.empty()) {
+        // A name given in another case than the catalogue's is a likely slip.
+        std::string hint;
+        for (const TDiskEntry& entry : disk.files)
+            if (hint.empty() && !entry.deleted && DiskFileMatches(entry, *wanted, true))
+                hint = "; " + DiskFileName(entry) + " matches it but for case";
+        throw ECommandLineFormatException("Specified in agrument %d file is not found" + hint,
+                                          wantedAt);
+    }
     if (chosen.empty())
         throw EAppException("Disk image holds no files");
     std::deque<TConverted> converted;

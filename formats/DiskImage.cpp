@@ -21,6 +21,7 @@
 
 #include "formats/HobetaSerializer.h"
 #include "model/ZXFileInfo.h"
+#include "platform/CommandLine.h"
 #include "platform/Stream.h"
 #include "shell/AppTypes.h"
 
@@ -198,13 +199,14 @@ std::optional<TDiskFileName> ParseDiskFileName(std::string_view text) {
     return file;
 }
 
-bool DiskFileMatches(const TDiskEntry& file, const TDiskFileName& wanted) {
-    if (CatalogueName(file) != wanted.name)
-        return false;
-    for (std::size_t i = 0; i < wanted.extension.size(); ++i)
-        if (static_cast<std::uint8_t>(wanted.extension[i]) != file.fields[8 + i])
-            return false;
-    return true;
+bool DiskFileMatches(const TDiskEntry& file, const TDiskFileName& wanted, bool anyCase) {
+    const auto same = [anyCase](std::string_view a, std::string_view b) {
+        return anyCase ? SameText(a, b) : a == b;
+    };
+    const auto extension = std::span(file.fields).subspan(8, wanted.extension.size());
+    return same(CatalogueName(file), wanted.name) &&
+           same({reinterpret_cast<const char*>(extension.data()), extension.size()},
+                wanted.extension);
 }
 
 std::string DiskFileFault(const TDiskImage& image, const TDiskEntry& file) {

@@ -65,8 +65,8 @@ struct TDiskFileName {
 std::optional<TDiskFileName> ParseDiskFileName(std::string_view text);
 // Byte for byte: the name against the catalogue name without trailing spaces,
 // the extension against the type letter and, when it has three letters, the
-// two bytes that follow it.
-bool DiskFileMatches(const TDiskEntry& file, const TDiskFileName& wanted);
+// two bytes that follow it; with anyCase, A-Z folded to a-z.
+bool DiskFileMatches(const TDiskEntry& file, const TDiskFileName& wanted, bool anyCase = false);
 
 // Why the file cannot be converted, as a report says it: its sectors lie
 // outside the image or cannot hold its length, or a program's length without

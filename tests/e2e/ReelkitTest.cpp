@@ -580,7 +580,7 @@ INSTANTIATE_TEST_SUITE_P(Disks, ReelkitRun, ::testing::Values(
     Ok("+t t.tap d.trd NOTES.T", kDiskFiles[2].blocks), OkIn("t.tzx", "+t t.tzx d.scl PROG.B", TZX(kDiskFiles[0].blocks)),
     Ok("+t t.tap bad.trd GOOD.C", Header(3, "GOOD", 2, 7) + Block(0xFF, "ok")),
     Usage("+t t.tap d.trd GONE.C", NotFound(4)), Usage("+t t.tap d.trd GHOST.C", NotFound(4)),
-    Usage("+t t.tap d.scl code.C", NotFound(4)), Usage("+t t.tap d.trd NOTES.TX", "Argument 4 must be a disk file name as name.T"),
+    Usage("+t t.tap d.scl code.C", NotFound(4) + "; CODE.C matches it but for case"), Usage("+t t.tap d.trd NOTES.TX", "Argument 4 must be a disk file name as name.T"),
     Usage("+t t.tap d.trd CODE.C x", kCount), Usage("+t t.tap d.trd ''", "Argument 4 is empty"), Usage("+t t.tap", kCount), Usage("+t t.tap none", NotFound(3)),
     Fail("+t t.tap d3", kNotDisk), Fail("+t t.tap e", kNotDisk), Fail("+t t.tap bad.trd", NotFit("FAR.C")),
     Fail("+t t.tap bad.trd LONG.C", "Disk file \"LONG.C\" is longer than its sectors"), Fail("+t t.tap bad.trd ODD.C", NotFit("ODD.C")),
