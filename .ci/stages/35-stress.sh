@@ -35,7 +35,7 @@ EOF
 memcheck=(valgrind -q --vgdb=no --leak-check=full --suppressions="$PWD/$build/valgrind.supp"
     --log-file="$logs/%p.log")
 "${memcheck[@]}" --error-exitcode=1 "$build/tests/reelkit_tests" --gtest_brief=1
-for name in number header hobeta tap commandline disk tapereader; do
+for name in number header hobeta tap commandline disk tapereader basic; do
     "${memcheck[@]}" --error-exitcode=1 "$build/fuzz/replay_$name" fuzz/corpus/$name fuzz/regressions/$name
 done
 # A distinct status, so that a report never passes for one of the program's own.
