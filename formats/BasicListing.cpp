@@ -28,10 +28,10 @@ constexpr std::uint16_t kFirstNoLine = 16384;
 void PutKeyword(std::string& text, std::uint8_t code, bool afterSpace) {
     const std::string_view keyword = KeywordText(code);
     const auto letter = [](char c) { return c >= 'A' && c <= 'Z'; };
-    if (!afterSpace && (code < tkRnd || code > tkBin) && letter(keyword.front()))
+    if (!afterSpace && (code < btRnd || code > btBin) && letter(keyword.front()))
         text += ' ';
     text += keyword;
-    if ((letter(keyword.back()) || keyword.back() == '$') && (code < tkRnd || code > tkPi))
+    if ((letter(keyword.back()) || keyword.back() == '$') && (code < btRnd || code > btPi))
         text += ' ';
 }
 
@@ -69,10 +69,10 @@ std::string ListBytes(std::span<const std::uint8_t> bytes) {
             continue;
         }
         ++at;
-        if (code >= tkSpectrum && !(inString && code <= tkPlay)) {
+        if (code >= btSpectrum && !(inString && code <= btPlay)) {
             PutKeyword(text, code, afterSpace);
             afterSpace = text.back() == ' ';
-            afterRem = afterRem || code == tkRem;
+            afterRem = afterRem || code == btRem;
             continue;
         }
         afterSpace = code == ' ';

@@ -11,6 +11,7 @@
 // that way and holds no hidden value that could differ from its listing.
 #include "formats/BasicLoader.h"
 
+#include "formats/BasicTokens.h"
 #include "formats/BlockLength.h"
 
 #include <algorithm>
@@ -21,19 +22,9 @@
 namespace reelkit {
 namespace {
 
-constexpr std::uint8_t kClear = 0xFD;
-constexpr std::uint8_t kLoad = 0xEF;
-constexpr std::uint8_t kCode = 0xAF;
-constexpr std::uint8_t kScreen = 0xAA;
-constexpr std::uint8_t kPoke = 0xF4;
-constexpr std::uint8_t kOut = 0xDF;
-constexpr std::uint8_t kRandomize = 0xF9;
-constexpr std::uint8_t kUsr = 0xC0;
-constexpr std::uint8_t kVal = 0xB0;
 constexpr std::uint8_t kQuote = '"';
 constexpr std::uint8_t kColon = ':';
 constexpr std::uint8_t kComma = ',';
-constexpr std::uint8_t kEndOfLine = 0x0D;
 
 // 23739 is the low byte of the upper screen channel's output address; 111
 // turns the ROM's print routine at 0x09F4 into 0x096F, a RET, so LOAD's
@@ -57,14 +48,14 @@ void Put(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> byt
 // VAL "n": the number in decimal, without leading zeros, as a string.
 void PutVal(std::vector<std::uint8_t>& out, std::uint16_t number) {
     const std::string digits = std::to_string(number);
-    Put(out, {kVal, kQuote});
+    Put(out, {btVal, kQuote});
     out.insert(out.end(), digits.begin(), digits.end());
     Put(out, {kQuote});
 }
 
 // LOAD ""<kind>
 void PutLoad(std::vector<std::uint8_t>& out, std::uint8_t kind) {
-    Put(out, {kColon, kLoad, kQuote, kQuote, kind});
+    Put(out, {kColon, btLoad, kQuote, kQuote, kind});
 }
 
 // POKE VAL "address",VAL "value", or OUT with a port.
@@ -79,8 +70,8 @@ void PutPair(std::vector<std::uint8_t>& out, std::uint8_t keyword, std::uint16_t
 // Pages in bank (ROM 1 kept), BANKM first.
 void PutPage(std::vector<std::uint8_t>& out, TLoadedBlock bank) {
     const auto paging = static_cast<std::uint16_t>(kRom1 + bank);
-    PutPair(out, kPoke, kBankM, paging);
-    PutPair(out, kOut, kPagingPort, paging);
+    PutPair(out, btPoke, kBankM, paging);
+    PutPair(out, btOut, kPagingPort, paging);
 }
 
 } // namespace
@@ -112,25 +103,25 @@ TBlocksWord LoadedBlocks(std::string_view word) {
 std::vector<std::uint8_t> LoaderProgram(std::uint16_t runAddress, std::uint16_t clearAddress,
                                         std::span<const TLoadedBlock> blocks) {
     // The line number first; its length is filled in once the statements are known.
-    std::vector<std::uint8_t> line = {kLoaderLine >> 8, kLoaderLine & 0xFF, 0, 0, kClear};
+    std::vector<std::uint8_t> line = {kLoaderLine >> 8, kLoaderLine & 0xFF, 0, 0, btClear};
     PutVal(line, clearAddress);
     auto banksLeft = std::ranges::count_if(blocks, IsBank);
     for (const TLoadedBlock block : blocks) {
         if (block == lbCode) {
-            PutLoad(line, kCode);
+            PutLoad(line, btCode);
         } else if (block == lbScreen) {
-            PutLoad(line, kScreen);
-            PutPair(line, kPoke, kScreenOutputLow, kNoOutputLow);
+            PutLoad(line, btScreen);
+            PutPair(line, btPoke, kScreenOutputLow, kNoOutputLow);
         } else {
             PutPage(line, block);
-            PutLoad(line, kCode);
+            PutLoad(line, btCode);
             if (--banksLeft == 0) // the last bank: bank 0 back before anything else
                 PutPage(line, lbBank0);
         }
     }
     if (std::ranges::find(blocks, lbScreen) != blocks.end())
-        PutPair(line, kPoke, kScreenOutputLow, kOwnOutputLow);
-    Put(line, {kColon, kRandomize, kUsr});
+        PutPair(line, btPoke, kScreenOutputLow, kOwnOutputLow);
+    Put(line, {kColon, btRandomize, btUsr});
     PutVal(line, runAddress);
     Put(line, {kEndOfLine});
 

@@ -17,29 +17,29 @@ namespace reelkit {
 
 // The keywords that Reelkit writes or reads by name.
 enum TBasicToken : std::uint8_t {
-    tkSpectrum = 0xA3,
-    tkPlay = 0xA4,
-    tkRnd = 0xA5,
-    tkPi = 0xA7,
-    tkScreen = 0xAA,
-    tkAt = 0xAC,
-    tkTab = 0xAD,
-    tkCode = 0xAF,
-    tkVal = 0xB0,
-    tkUsr = 0xC0,
-    tkBin = 0xC4,
-    tkInk = 0xD9,
-    tkPaper = 0xDA,
-    tkBright = 0xDC,
-    tkOut = 0xDF,
-    tkBorder = 0xE7,
-    tkRem = 0xEA,
-    tkLoad = 0xEF,
-    tkPoke = 0xF4,
-    tkPrint = 0xF5,
-    tkRandomize = 0xF9,
-    tkCls = 0xFB,
-    tkClear = 0xFD,
+    btSpectrum = 0xA3,
+    btPlay = 0xA4,
+    btRnd = 0xA5,
+    btPi = 0xA7,
+    btScreen = 0xAA,
+    btAt = 0xAC,
+    btTab = 0xAD,
+    btCode = 0xAF,
+    btVal = 0xB0,
+    btUsr = 0xC0,
+    btBin = 0xC4,
+    btInk = 0xD9,
+    btPaper = 0xDA,
+    btBright = 0xDC,
+    btOut = 0xDF,
+    btBorder = 0xE7,
+    btRem = 0xEA,
+    btLoad = 0xEF,
+    btPoke = 0xF4,
+    btPrint = 0xF5,
+    btRandomize = 0xF9,
+    btCls = 0xFB,
+    btClear = 0xFD,
 };
 
 constexpr std::uint8_t kEndOfLine = 0x0D;
@@ -56,9 +56,9 @@ constexpr std::size_t ControlSize(std::uint8_t code) {
     return code == 0x16 || code == 0x17 ? 3 : 1;
 }
 
-// Each keyword's text, from tkSpectrum on, as the ROM prints it (without the
+// Each keyword's text, from btSpectrum on, as the ROM prints it (without the
 // spaces it adds around it).
-inline constexpr std::array<std::string_view, 0x100 - tkSpectrum> kKeywords = {
+inline constexpr std::array<std::string_view, 0x100 - btSpectrum> kKeywords = {
     "SPECTRUM", "PLAY",    "RND",     "INKEY$", "PI",     "FN",       "POINT",     "SCREEN$",
     "ATTR",     "AT",      "TAB",     "VAL$",   "CODE",   "VAL",      "LEN",       "SIN",
     "COS",      "TAN",     "ASN",     "ACS",    "ATN",    "LN",       "EXP",       "INT",
@@ -72,22 +72,22 @@ inline constexpr std::array<std::string_view, 0x100 - tkSpectrum> kKeywords = {
     "NEXT",     "POKE",    "PRINT",   "PLOT",   "RUN",    "SAVE",     "RANDOMIZE", "IF",
     "CLS",      "DRAW",    "CLEAR",   "RETURN", "COPY"};
 
-// The keyword a byte stands for; empty below tkSpectrum.
+// The keyword a byte stands for; empty below btSpectrum.
 constexpr std::string_view KeywordText(std::uint8_t code) {
-    return code < tkSpectrum ? std::string_view() : kKeywords[code - tkSpectrum];
+    return code < btSpectrum ? std::string_view() : kKeywords[code - btSpectrum];
 }
 
-static_assert(KeywordText(tkPlay) == "PLAY" && KeywordText(tkRnd) == "RND" &&
-              KeywordText(tkPi) == "PI" && KeywordText(tkScreen) == "SCREEN$" &&
-              KeywordText(tkAt) == "AT" && KeywordText(tkTab) == "TAB" &&
-              KeywordText(tkCode) == "CODE" && KeywordText(tkVal) == "VAL" &&
-              KeywordText(tkUsr) == "USR" && KeywordText(tkBin) == "BIN" &&
-              KeywordText(tkInk) == "INK" && KeywordText(tkPaper) == "PAPER" &&
-              KeywordText(tkBright) == "BRIGHT" && KeywordText(tkOut) == "OUT" &&
-              KeywordText(tkBorder) == "BORDER" && KeywordText(tkRem) == "REM" &&
-              KeywordText(tkLoad) == "LOAD" && KeywordText(tkPoke) == "POKE" &&
-              KeywordText(tkPrint) == "PRINT" && KeywordText(tkRandomize) == "RANDOMIZE" &&
-              KeywordText(tkCls) == "CLS" && KeywordText(tkClear) == "CLEAR" &&
+static_assert(KeywordText(btPlay) == "PLAY" && KeywordText(btRnd) == "RND" &&
+              KeywordText(btPi) == "PI" && KeywordText(btScreen) == "SCREEN$" &&
+              KeywordText(btAt) == "AT" && KeywordText(btTab) == "TAB" &&
+              KeywordText(btCode) == "CODE" && KeywordText(btVal) == "VAL" &&
+              KeywordText(btUsr) == "USR" && KeywordText(btBin) == "BIN" &&
+              KeywordText(btInk) == "INK" && KeywordText(btPaper) == "PAPER" &&
+              KeywordText(btBright) == "BRIGHT" && KeywordText(btOut) == "OUT" &&
+              KeywordText(btBorder) == "BORDER" && KeywordText(btRem) == "REM" &&
+              KeywordText(btLoad) == "LOAD" && KeywordText(btPoke) == "POKE" &&
+              KeywordText(btPrint) == "PRINT" && KeywordText(btRandomize) == "RANDOMIZE" &&
+              KeywordText(btCls) == "CLS" && KeywordText(btClear) == "CLEAR" &&
               KeywordText(0xFF) == "COPY");
 
 } // namespace reelkit

@@ -153,7 +153,7 @@ private:
             return NotChecked("line " + std::to_string(FLine) + " is cut short");
         if (c == ':' || c == kEndOfLine)
             return Holds("an unfinished " + std::string(KeywordText(FStatement)));
-        if (c >= tkSpectrum)
+        if (c >= btSpectrum)
             return Holds(std::string(KeywordText(c)));
         if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
             return Holds("a variable");
@@ -193,9 +193,9 @@ private:
 
     std::optional<double> Number() {
         const std::uint8_t c = Peek();
-        if (c == tkVal)
+        if (c == btVal)
             return ValNumber();
-        if (c == tkBin)
+        if (c == btBin)
             ++FAt;
         else if (!IsDigit(c) && c != '.') {
             Unexpected();
@@ -265,7 +265,7 @@ private:
                 ++FAt;
                 continue;
             }
-            if (c == tkRem)
+            if (c == btRem)
                 return true;
             FStatement = c;
             ++FAt;
@@ -279,27 +279,27 @@ private:
 
     bool Statement() {
         switch (FStatement) {
-        case tkClear:
+        case btClear:
             return Clear();
-        case tkLoad:
+        case btLoad:
             return Load();
-        case tkPoke:
+        case btPoke:
             return Value("POKE address", 0, 65535) && Expect(',') && Value("POKE value", -255, 255);
-        case tkOut:
+        case btOut:
             return Out();
-        case tkBorder:
+        case btBorder:
             return Value("BORDER", 0, 7).has_value();
-        case tkPaper:
+        case btPaper:
             return Value("PAPER", 0, 9).has_value();
-        case tkInk:
+        case btInk:
             return Value("INK", 0, 9).has_value();
-        case tkBright:
+        case btBright:
             return Bright();
-        case tkCls:
+        case btCls:
             return true;
-        case tkRandomize:
+        case btRandomize:
             return Usr();
-        case tkPrint:
+        case btPrint:
             return Print();
         default:
             --FAt;
@@ -329,12 +329,12 @@ private:
         const std::uint8_t kind = Peek();
         if ((kind == ':' || kind == kEndOfLine) && !FRanOff)
             return Holds("LOAD \"\" of a program");
-        if (kind != tkCode && kind != tkScreen)
+        if (kind != btCode && kind != btScreen)
             return Unexpected();
         ++FAt;
         std::optional<std::int64_t> address;
         std::optional<std::int64_t> length;
-        if (kind == tkCode && !AtStatementEnd()) {
+        if (kind == btCode && !AtStatementEnd()) {
             address = Value("LOAD \"\"CODE address", 0, 65535);
             if (!address)
                 return false;
@@ -370,7 +370,7 @@ private:
     }
 
     bool Usr() {
-        if (Peek() != tkUsr)
+        if (Peek() != btUsr)
             return Unexpected();
         ++FAt;
         const auto address = Value("RANDOMIZE USR", 0, 65535);
@@ -401,10 +401,10 @@ private:
     bool PrintItem(std::uint8_t c) {
         if (c == '"')
             return String().has_value();
-        if (c != tkAt && c != tkTab)
+        if (c != btAt && c != btTab)
             return Number().has_value();
         ++FAt;
-        if (c == tkTab)
+        if (c == btTab)
             return Value("TAB", 0, 65535).has_value();
         return Value("AT line", 0, 21) && Expect(',') && Value("AT column", 0, 31);
     }
@@ -423,11 +423,11 @@ private:
         if (FLoads > FFollowing.size())
             return;
         const TFollowingFile& file = FFollowing[FLoads - 1];
-        const std::string statement = kind == tkCode ? "LOAD \"\"CODE" : "LOAD \"\"SCREEN$";
+        const std::string statement = kind == btCode ? "LOAD \"\"CODE" : "LOAD \"\"SCREEN$";
         if (file.type != kCodeType)
             return Fault(file.block, statement + " finds " + FileText(file) + ", not code");
         std::int64_t start = address.value_or(file.start);
-        if (kind == tkScreen) {
+        if (kind == btScreen) {
             start = kScreenStart;
             if (file.length != kScreenLength || file.start != kScreenStart)
                 Fault(file.block, statement + " finds " + Quoted(file.name) + ", " +
@@ -442,7 +442,7 @@ private:
                                   std::to_string(*length));
         // More than a screen's length is a tape loading error.
         const std::int64_t end =
-            start + (kind == tkScreen ? std::min(file.length, kScreenLength) : file.length);
+            start + (kind == btScreen ? std::min(file.length, kScreenLength) : file.length);
         if (end > kMemoryEnd)
             Fault(file.block,
                   Quoted(file.name) + " ends at " + std::to_string(end) + ", past 65536");

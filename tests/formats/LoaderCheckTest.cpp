@@ -26,8 +26,8 @@ TBytes Line(std::uint16_t number, std::string_view text) {
         for (std::size_t k = 0;
              !quoted && (at == 0 || !Letter(text[at - 1])) && k < kKeywords.size(); ++k)
             if (Letter(kKeywords[k][0]) && text.substr(at).starts_with(kKeywords[k]) &&
-                (!code || kKeywords[k].size() > kKeywords[code - tkSpectrum].size()))
-                code = tkSpectrum + k;
+                (!code || kKeywords[k].size() > kKeywords[code - btSpectrum].size()))
+                code = btSpectrum + k;
         std::size_t digits = 0;
         while (!quoted && at + digits < text.size() && text[at + digits] >= '0' &&
                text[at + digits] <= '9')
@@ -96,7 +96,7 @@ TEST(LoaderCheck, LoadersReelkitAndZmakebasWriteAreSound) {
             files.push_back(letter == 'S'
                                 ? TFollowingFile{int(files.size() * 2 + 3), 3, "scr", 16384, 6912}
                                 : Code(int(files.size() * 2 + 3), 25000, 8000));
-        const TBytes loader = LoaderProgram(25000, 24999, *LoadedBlocks(word));
+        const TBytes loader = LoaderProgram(25000, 24999, LoadedBlocks(word).blocks);
         EXPECT_EQ(Outcome(loader, files), "sound") << word;
     }
     EXPECT_EQ(
