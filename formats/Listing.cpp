@@ -30,8 +30,10 @@
 //   0x40 snapshot           +0 1 type (0 .Z80, 1 .SNA), +1 3 length
 #include "formats/Listing.h"
 
+#include "formats/BasicListing.h"
 #include "formats/DiskImage.h"
 #include "formats/HobetaSerializer.h"
+#include "formats/LoaderCheck.h"
 #include "formats/TAPSerializer.h"
 #include "formats/TapeReader.h"
 #include "model/ZXFileInfo.h"
@@ -202,8 +204,10 @@ struct TShown {
     std::vector<std::string> faults;
     std::optional<std::vector<std::uint8_t>> record; // a header block's 17 bytes
     std::int64_t dataLength = -1;                    // a data block's, without flag and checksum
-    std::vector<std::uint8_t> program; // the data of a program's block, when it follows
-    std::vector<std::string> notes;    // lines after the block's faults
+    // A program's data, cut to its length without the variables, in the data
+    // block that follows its header.
+    std::optional<std::vector<std::uint8_t>> program;
+    int header = 0; // the block number of a data block's header
 };
 
 class TTapeLister {
@@ -216,25 +220,36 @@ public:
         if (FPendingHeader)
             NoDataFor(*FPendingHeader);
         TListing listing;
-        for (TShown& shown : FBlocks) {
+        const auto fault = [&](int block, const std::string& text) {
+            listing.lines.push_back("Fault in block " + std::to_string(block) + ": " + text);
+            listing.faults.push_back(listing.lines.back());
+        };
+        for (std::size_t i = 0; i < FBlocks.size(); ++i) {
+            const TShown& shown = FBlocks[i];
             listing.lines.push_back("Block " + std::to_string(shown.number) + ": " + shown.line);
-            for (std::string& fault : shown.faults) {
-                listing.lines.push_back("Fault in block " + std::to_string(shown.number) + ": " +
-                                        fault);
-                listing.faults.push_back(listing.lines.back());
-            }
-            for (std::string& note : shown.notes)
-                listing.lines.push_back(std::move(note));
+            for (const std::string& text : shown.faults)
+                fault(shown.number, text);
+            if (!shown.program)
+                continue;
+            for (std::string& line : ListProgram(*shown.program))
+                listing.lines.push_back(std::move(line));
+            const TLoaderCheck check =
+                CheckLoader(*shown.program, shown.header, FollowingFiles(i + 1));
+            if (!check.notChecked.empty())
+                listing.lines.push_back("Loader not checked: " + check.notChecked);
+            for (const TLoaderFault& loader : check.faults)
+                fault(loader.block, loader.text);
         }
-        if (const auto& fault = FReader.Fault()) {
-            const std::string where =
-                fault->block == 0 ? "the header" : "block " + std::to_string(fault->block);
-            listing.lines.push_back("Fault in " + where + ": " + fault->what);
+        if (const auto& cut = FReader.Fault()) {
+            listing.lines.push_back(
+                "Fault in " +
+                (cut->block == 0 ? "the header" : "block " + std::to_string(cut->block)) + ": " +
+                cut->what);
             listing.faults.push_back(listing.lines.back());
         }
-        const std::size_t blocks =
-            FBlocks.size() + (FReader.Fault() && FReader.Fault()->block > 0 ? 1 : 0);
-        listing.lines.push_back(Count(static_cast<std::int64_t>(blocks), "block", "blocks") + ", " +
+        listing.blocks =
+            static_cast<int>(FBlocks.size()) + (FReader.Fault() && FReader.Fault()->block > 0);
+        listing.lines.push_back(Count(listing.blocks, "block", "blocks") + ", " +
                                 (listing.faults.empty()
                                      ? "no faults"
                                      : Count(std::ssize(listing.faults), "fault", "faults")));
@@ -286,6 +301,7 @@ private:
         if (FPendingHeader) {
             TShown& header = FBlocks[static_cast<std::size_t>(*FPendingHeader - 1)];
             FPendingHeader.reset();
+            shown.header = header.number;
             if (shown.record) {
                 NoDataFor(header.number);
             } else {
@@ -302,6 +318,23 @@ private:
         }
         if (shown.record)
             FPendingHeader = shown.number;
+    }
+
+    // The files after the block at first, up to the next program: their headers.
+    std::vector<TFollowingFile> FollowingFiles(std::size_t first) const {
+        std::vector<TFollowingFile> files;
+        for (std::size_t i = first; i < FBlocks.size(); ++i) {
+            const auto& record = FBlocks[i].record;
+            if (!record)
+                continue;
+            if ((*record)[0] == 0)
+                break;
+            files.push_back({FBlocks[i].number, (*record)[0],
+                             ShownName({reinterpret_cast<const char*>(record->data() + 1), 10}),
+                             static_cast<std::uint16_t>(Word(*record, 13)),
+                             static_cast<std::uint16_t>(Word(*record, 11))});
+        }
+        return files;
     }
 
     void NoDataFor(int number) {

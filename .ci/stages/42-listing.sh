@@ -4,8 +4,8 @@
 # by zmakebas, pasmo, tapeconv (TAP and TZX, with an archive info block) and
 # Reelkit, each block's kind, name, numbers and checksum verdict as tzxlist
 # gives them, and each program's lines as listbasic lists them. Every sound
-# tape gives exit status 0, and a tape whose checksum is spoilt exit 1 with
-# that block named.
+# tape gives exit status 0 (a loader without its code 1), and a tape whose
+# checksum is spoilt exit 1 with that block named.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -111,9 +111,12 @@ tapes=(*.tap *.tzx)
 [ "${#tapes[@]}" -ge 20 ] || fail "the corpus holds only ${#tapes[@]} tapes"
 for tape in "${tapes[@]}"; do
     [ "$tape" = info.tzx ] && continue
+    # The loader alone: its LOAD ""CODE finds nothing to load, its USR no code.
+    expected=0
+    [ "${tape%.*}" = loader ] && expected=1
     status=0
     "$reelkit" +i "$tape" >/dev/null || status=$?
-    [ "$status" = 0 ] || fail "+i $tape: exit status $status for a sound tape"
+    [ "$status" = "$expected" ] || fail "+i $tape: exit status $status, not $expected"
     diff <(from_tzxlist "$tape") <(from_reelkit "$tape") >listing.diff ||
         fail "+i $tape does not agree with tzxlist:"$'\n'"$(cat listing.diff)"
     diff <(listbasic "$tape" 2>/dev/null) <("$reelkit" +i "$tape" | tr -d '\r' | grep -E '^[ 0-9]{4}[0-9]' || true) \
