@@ -247,6 +247,19 @@ std::string RealHobeta(const char* name, char type, std::size_t w9, std::size_t 
 const std::string kFaults = Header(3, "x", 5, 0x8000) + Block(0xFF, "abc") +
                             Bytes({4, 0, 0xFF, 'a', 'b', 0}) + Header(3, "y", 1, 0);
 
+// Tapes of an SC loader and the files after it: whole, and with a fault of
+// each kind the loader check finds.
+const std::string kScreenFile = Header(3, "scr", 6912, 16384) + Block(0xFF, Pattern(6912));
+const std::string kCodeFile = Header(3, "code", 3, 32768) + kData3;
+const std::string kLoaderTapes[][2] = {
+    {"sound.tap", kLoaderFileSC + kScreenFile + kCodeFile},
+    {"fewer.tap", kLoaderFileSC + kScreenFile},
+    {"more.tap", kLoaderFileSC + kScreenFile + kCodeFile + kCodeFile},
+    {"notscreen.tap",
+     kLoaderFileSC + Header(3, "pic", 100, 32768) + Block(0xFF, Pattern(100)) + kCodeFile},
+    {"low.tap", kLoaderFileSC + kScreenFile + Header(3, "code", 3, 24000) + kData3},
+    {"array.tap", kLoaderFileSC + kScreenFile + Header(1, "nums", 3, 0x8100) + kData3}};
+
 // clang-format off
 // Every test starts with these files, and with "dir", a directory.
 const std::vector<std::pair<std::string, std::string>> kFiles = {
@@ -271,7 +284,9 @@ const std::vector<std::pair<std::string, std::string>> kFiles = {
     {"cut.tap", kImage + Header(3, "code", 3, 0).substr(0, 18)}, {"cut.tzx", "ZXTape!\x1A\x01"},
     {"cutblock.tzx", kTZXHeader + TZX(kData3).substr(0, 6)}, {"tap17", Block(0xFF, Pattern(13))},
     {"faults.tap", kFaults}, {"real.$B", RealHobeta("DEMO    ", 'B', 5, 3, kHello + Bytes({0x80, 0xAA, 10, 0}))},
-    {"cut.$C", RealHobeta("CODE    ", 'C', 0x8000, 300, Pattern(300), 217)}};
+    {"cut.$C", RealHobeta("CODE    ", 'C', 0x8000, 300, Pattern(300), 217)},
+    {kLoaderTapes[0][0], kLoaderTapes[0][1]}, {kLoaderTapes[1][0], kLoaderTapes[1][1]}, {kLoaderTapes[2][0], kLoaderTapes[2][1]},
+    {kLoaderTapes[3][0], kLoaderTapes[3][1]}, {kLoaderTapes[4][0], kLoaderTapes[4][1]}, {kLoaderTapes[5][0], kLoaderTapes[5][1]}};
 
 struct TCase {
     TArgs args;
@@ -542,6 +557,15 @@ INSTANTIATE_TEST_SUITE_P(NotTapes, ReelkitRun, ::testing::Values(
     Fail("+hb t.tap tap17", "File is a TAP image, not a 17-byte header")));
 
 // What +i shows of each kind of file, and its faults, which make the status 1.
+std::string Shown(int block, const std::string& header, int length) {
+    return "Block " + std::to_string(block) + ": " + header + "\r\nBlock " + std::to_string(block + 1) +
+           ": Data: " + std::to_string(length) + " bytes, flag 255\r\n";
+}
+const std::string kLoaderShown =
+    "Block 1: Program: \"game\" LINE 10, length 69, program 69\r\nBlock 2: Data: 69 bytes, flag 255\r\n"
+    "   10 CLEAR VAL \"24999\": LOAD \"\"SCREEN$ : POKE VAL \"23739\",VAL \"111\": LOAD \"\"CODE : POKE VAL "
+    "\"23739\",VAL \"244\": RANDOMIZE USR VAL \"32768\"\r\n";
+const std::string kScreenShown = Shown(3, "Bytes: \"scr\" CODE 16384,6912", 6912);
 TCase Info(const char* args, const std::string& lines, int status = 0) { return {Split(args), lines, status, ""}; }
 INSTANTIATE_TEST_SUITE_P(Info, ReelkitRun, ::testing::Values(
     Info("+i t.tap", "Block 1: Data: 16 bytes, flag 255\r\n1 block, no faults\r\n"),
@@ -569,6 +593,20 @@ INSTANTIATE_TEST_SUITE_P(Info, ReelkitRun, ::testing::Values(
          "SCL disk image, 1 file, 2 faults\r\n", 1),
     Info("+i real.$B", "Hobeta file, 1 sector: Program: \"DEMO\" LINE 10, length 5, program 3\r\nHobeta file of 273 bytes, no faults\r\n"),
     Info("+i cut.$C", "Hobeta file, 2 sectors\r\nFault in the file: cut short by 100 bytes\r\nHobeta file of 217 bytes, 1 fault\r\n", 1),
+    Info("+i sound.tap", kLoaderShown + kScreenShown + Shown(5, "Bytes: \"code\" CODE 32768,3", 3) + "6 blocks, no faults\r\n"),
+    Info("+i fewer.tap", kLoaderShown + "Fault in block 1: RANDOMIZE USR 32768 is in no file the loader loads\r\n"
+         "Fault in block 1: the loader loads 2 files, 1 follows it\r\n" + kScreenShown + "4 blocks, 2 faults\r\n", 1),
+    Info("+i more.tap", kLoaderShown + "Fault in block 1: the loader loads 2 files, 3 follow it\r\n" + kScreenShown +
+         Shown(5, "Bytes: \"code\" CODE 32768,3", 3) + Shown(7, "Bytes: \"code\" CODE 32768,3", 3) + "8 blocks, 1 fault\r\n", 1),
+    Info("+i notscreen.tap", kLoaderShown + "Fault in block 3: LOAD \"\"SCREEN$ finds \"pic\", 100 bytes at 32768: a screen "
+         "is 6912 bytes at 16384\r\n" + Shown(3, "Bytes: \"pic\" CODE 32768,100", 100) +
+         Shown(5, "Bytes: \"code\" CODE 32768,3", 3) + "6 blocks, 1 fault\r\n", 1),
+    Info("+i low.tap", kLoaderShown + "Fault in block 5: \"code\" loads at 24000, not above CLEAR 24999\r\n"
+         "Fault in block 1: RANDOMIZE USR 32768 is in no file the loader loads\r\n" + kScreenShown +
+         Shown(5, "Bytes: \"code\" CODE 24000,3", 3) + "6 blocks, 2 faults\r\n", 1),
+    Info("+i array.tap", kLoaderShown + "Fault in block 5: LOAD \"\"CODE finds Number array \"nums\", not code\r\n"
+         "Fault in block 1: RANDOMIZE USR 32768 is in no file the loader loads\r\n" + kScreenShown +
+         Shown(5, "Number array: \"nums\" a(), length 3", 3) + "6 blocks, 2 faults\r\n", 1),
     Fail("+i d3", "File is not a TAP, TZX, TRD, SCL or Hobeta file"),
     Fail("+i p.pzx", "File is a PZX tape image: +i reads TAP, TZX, TRD, SCL and Hobeta files"),
     Usage("+i", kCount), Usage("+i ''", "Argument 2 is empty"), Usage("+i t.tap x", kCount),
