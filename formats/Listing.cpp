@@ -52,7 +52,7 @@ constexpr std::int64_t kHeaderBlock = kRecordSize + 2; // with its flag and chec
 constexpr std::size_t kShownFields = 3 + 65535;
 
 unsigned Word(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return at + 1 < bytes.size() ? bytes[at] | bytes[at + 1] << 8u : 0;
+    return at + 1 < bytes.size() ? static_cast<unsigned>(bytes[at] | bytes[at + 1] << 8u) : 0u;
 }
 
 std::string Hex(unsigned byte) {
