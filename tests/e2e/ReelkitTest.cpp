@@ -745,7 +745,8 @@ INSTANTIATE_TEST_SUITE_P(MakeTape, MakeTapeRun, ::testing::Values(
     MakeUsage("+b ../d3 ../d3", "Line 1: " + kCount), MakeUsage("+l", "Line 1: " + kCount),
     MakeUsage("+d \"\" 1", "Line 1: Argument 2 is empty"), MakeUsage("+l game \"\" 24999", "Line 1: Argument 3 is empty"),
     MakeUsage("+t ../d.trd \"\"", "Line 1: Argument 3 is empty"),
-    MakeUsage("+b ../d3", "Argument 2 is empty", ""),
+    // On Windows an empty argument never reaches the program.
+    MakeUsage("+b ../d3", kWine ? kCount : "Argument 2 is empty", ""),
     MakeFail("+b ../x", "Line 1: " + kTooLarge), MakeFail("\n+h n Q 5", "Line 2: " + kType),
     MakeFail("+b ../d3\n+b ../t.tap\n", "Line 2: Cannot open file \"@t.tap\". The input file is the tape image itself"),
     MakeFail("+b ../sub/../t.tap", "Line 1: Cannot open file \"@t.tap\". The input file is the tape image itself"),
