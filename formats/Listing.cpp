@@ -257,7 +257,7 @@ private:
         }
         if (block.dataSize < 2) {
             shown.line = prefix + "Data: no flag and checksum";
-            shown.faults.push_back("too short for a flag and a checksum");
+            shown.faults.emplace_back("too short for a flag and a checksum");
             return;
         }
         const auto start = FReader.Read(
@@ -305,7 +305,7 @@ private:
     }
 
     void NoDataFor(int number) {
-        FBlocks[static_cast<std::size_t>(number - 1)].faults.push_back(
+        FBlocks[static_cast<std::size_t>(number - 1)].faults.emplace_back(
             "no data block follows the header");
     }
 

@@ -676,7 +676,7 @@ protected:
                 << name;
         }
         if (c.made && std::find(names.begin(), names.end(), c.tape) == names.end()) {
-            names.push_back(c.tape);
+            names.emplace_back(c.tape);
             EXPECT_TRUE(ReadFile(FDir / c.tape) == *c.made) << c.tape;
         }
         std::sort(names.begin(), names.end());
@@ -765,9 +765,9 @@ TEST_F(MakeTapeTest, ListThatIsTheTapeOrNoFileIsRefused) {
     const std::string self = "Cannot open file \"@t.tap\". The input file is the tape image itself";
     Check({"", "t.tap", kFailure + self + "\r\n", 1, {}}, Reelkit({"+m", "t.tap", "t.tap"}));
     for (const char* list : {"sub/none", "dir"})
-        Check({"", "t.tap", NotFound(3) + "\r\n" + kUsage, 2, {}}, Reelkit({"+m", "t.tap", list}));
+        Check(MakeUsage("", NotFound(3)), Reelkit({"+m", "t.tap", list}));
     for (const TArgs& args : {TArgs{"+m", "t.tap"}, TArgs{"+m", "t.tap", "sub/game.list", "x"}})
-        Check({"", "t.tap", kCount + "\r\n" + kUsage, 2, {}}, Reelkit(args));
+        Check(MakeUsage("", kCount), Reelkit(args));
 }
 
 // A tool of Debian's fuse-emulator-utils, which the tests need: a run that
