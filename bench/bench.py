@@ -9,7 +9,12 @@ Reelkit reads the whole image through, block by block, before it appends:
   - onto a 1 MiB tape of 100 blocks at most 1.10x that onto an empty image;
   - its cost grows with the number of blocks, not their bytes: the figures a block are given for a
     256 MiB image of 4,096 full blocks and a 1 MiB image of as many small ones;
-  - peak resident memory at most 1 MiB.
+  - peak resident memory at most 1 MiB;
+  - `+m` of a list of ten files of different sizes up to 64 KiB, replacing the tape it made the
+    run before, at most 1.5x one `+f` of the largest of them onto an empty image.
+
+`+m` makes the whole tape in memory, writes it to a new file and renames that over the old tape,
+so its cost holds the file system's creating, writing and renaming, and the old tape's removal.
 
 Each round runs every command once, in a shuffled order, so that all of them see the same load.
 An image is put back to its starting size before each run, outside the timed part, because
@@ -45,6 +50,8 @@ TZX_HEADER = b"ZXTape!\x1a\x01\x14"
 TZX_DATA_BLOCK = b"\x10\xe8\x03"  # standard speed, 1000 ms after it
 WINDOW = 512  # what Reelkit reads at a block's start to find its length
 RSS_LIMIT_KIB = 1024
+# The files of +m's list: the largest a block holds, and nine others, each half the one before.
+MAKE_SIZES = [BLOCK_DATA >> i for i in range(10)]
 
 PTRACE_TRACEME = 0
 PTRACE_CONT = 7
@@ -167,6 +174,14 @@ def check_output(case, data):
             raise SetupError(f"{case.name}: the appended block is not the expected one")
 
 
+def check_make(case, made, work):
+    """+m must give the tape its commands give one by one, and leave no other file."""
+    before = set(os.listdir(work))
+    timed_run(case)
+    if Path(case.image).read_bytes() != made or set(os.listdir(work)) != before:
+        raise SetupError(f"{case.name}: the tape is not the one its list makes")
+
+
 def cpu_pressure():
     """Share of the last 10 s in which some task waited for a CPU, or None if unknown."""
     try:
@@ -213,8 +228,14 @@ def main():
         (work / "many.tap").write_bytes(b"".join(
             expected_block(rng.randbytes(252)) for _ in range(BIG_BLOCKS)))
         (work / "image.tzx").write_bytes(TZX_HEADER)
-        for name in ("empty.tap", "tee.tap"):
+        for name in ("empty.tap", "tee.tap", "one.tap", "step.tap"):
             (work / name).touch()
+        parts = [rng.randbytes(size) for size in MAKE_SIZES]
+        lines = []
+        for number, part in enumerate(parts):
+            (work / f"part{number}.bin").write_bytes(part)
+            lines.append(f"+f part{number}.bin part{number} C 32768\n")
+        (work / "make.list").write_text("".join(lines))
 
         source, null = str(work / "data.bin"), os.devnull
         true_case = Case("/bin/true", ["/bin/true"], null, str(work / "empty.tap"), 0, 0)
@@ -235,12 +256,28 @@ def main():
                         [reelkit, "+b", str(work / "image.tzx"), source], null,
                         str(work / "image.tzx"), len(TZX_HEADER),
                         len(TZX_DATA_BLOCK) + BLOCK_DATA + 4, TZX_DATA_BLOCK)
-        cases = [true_case, tee_case, empty_case, mid_case, many_case, big_case, tzx_case]
-        reelkit_cases = (empty_case, mid_case, many_case, big_case, tzx_case)
+        # The tape +m makes, known from the same commands run one by one.
+        made = b"".join(expected_block(b"\x03" + f"part{number}".ljust(10).encode() +
+                                       len(part).to_bytes(2, "little") + b"\x00\x80\x00\x00",
+                                       0) + expected_block(part)
+                        for number, part in enumerate(parts))
+        make_case = Case("Reelkit +m (ten files)",
+                         [reelkit, "+m", str(work / "made.tap"), str(work / "make.list")], null,
+                         str(work / "made.tap"), len(made), 0)
+        (work / "made.tap").write_bytes(made)
+        largest = str(work / "part0.bin")
+        file_case = Case("Reelkit +f (largest file)",
+                         [reelkit, "+f", str(work / "one.tap"), largest, "part0", "C", "32768"],
+                         null, str(work / "one.tap"), 0, 21 + BLOCK_DATA + 4)
+        cases = [true_case, tee_case, empty_case, mid_case, many_case, big_case, tzx_case,
+                 make_case, file_case]
+        reelkit_cases = (empty_case, mid_case, many_case, big_case, tzx_case, make_case,
+                         file_case)
 
         try:
-            for case in reelkit_cases:
+            for case in (empty_case, mid_case, many_case, big_case, tzx_case):
                 check_output(case, data)
+            check_make(make_case, made, work)
             ptrace = _ptrace()
             for case in cases:
                 probes = [traced_run(case, ptrace) for _ in range(args.rss_runs)]
@@ -275,12 +312,14 @@ def main():
               f"{statistics.median(case.cpu_ns) / 1e6:>9.3f}{case.peak_kib:>14}"
               f"{case.read_bytes:>12}")
 
-    reelkit_peak = max(case.peak_kib for case in reelkit_cases)
+    reelkit_peak = max(case.peak_kib for case in (empty_case, mid_case, many_case, big_case,
+                                                  tzx_case))
     checks = [
         ("Reelkit +b / /bin/true", median[empty_case] / median[true_case], 1.0, "{:.2f}x"),
         ("Reelkit +b / tee -a", median[empty_case] / median[tee_case], 0.7, "{:.2f}x"),
         ("1 MiB of 100 / empty image", median[mid_case] / median[empty_case], 1.1, "{:.2f}x"),
         ("peak RSS of Reelkit +b, KiB", reelkit_peak, RSS_LIMIT_KIB, "{}"),
+        ("+m of ten / +f of the largest", median[make_case] / median[file_case], 1.5, "{:.2f}x"),
         # Its first block whole, for the checksum; a window at every block's start.
         ("bytes read of 256 MiB image", big_case.read_bytes - empty_case.read_bytes,
          FULL_BLOCK + (BIG_BLOCKS + 1) * WINDOW, "{}"),

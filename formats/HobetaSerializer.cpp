@@ -80,7 +80,7 @@ std::vector<std::uint8_t> HobetaFile(std::span<const std::uint8_t, kHobetaFields
 }
 
 bool IsHobetaFile(std::span<const std::uint8_t, kHobetaHeaderSize> header, std::int64_t size) {
-    const std::int64_t sectors = header[14];
+    const std::size_t sectors = header[14];
     return Checksum(header) == Word(&header[15]) ||
            (sectors > 0 &&
             size == static_cast<std::int64_t>(kHobetaHeaderSize + kSectorSize * sectors));

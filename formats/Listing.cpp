@@ -54,7 +54,7 @@ constexpr std::int64_t kHeaderBlock = kRecordSize + 2; // with its flag and chec
 constexpr std::size_t kShownFields = 3 + 65535;
 
 unsigned Word(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return at + 1 < bytes.size() ? bytes[at] | bytes[at + 1] << 8u : 0;
+    return at + 1 < bytes.size() ? static_cast<unsigned>(bytes[at] | bytes[at + 1] << 8u) : 0u;
 }
 
 std::string Hex(unsigned byte) {
@@ -272,7 +272,7 @@ private:
         }
         if (block.dataSize < 2) {
             shown.line = prefix + "Data: no flag and checksum";
-            shown.faults.push_back("too short for a flag and a checksum");
+            shown.faults.emplace_back("too short for a flag and a checksum");
             return;
         }
         const auto start = FReader.Read(
@@ -338,7 +338,7 @@ private:
     }
 
     void NoDataFor(int number) {
-        FBlocks[static_cast<std::size_t>(number - 1)].faults.push_back(
+        FBlocks[static_cast<std::size_t>(number - 1)].faults.emplace_back(
             "no data block follows the header");
     }
 

@@ -174,19 +174,31 @@ void TTAPSerializer::Append(TBlocks& blocks) {
 }
 
 void TNewTapeSerializer::Append(TBlocks& blocks) {
-    for (const std::size_t start : blocks.starts)
-        FBlocks.starts.push_back(FBlocks.bytes.size() + start);
-    FBlocks.bytes.insert(FBlocks.bytes.end(), blocks.bytes.begin(), blocks.bytes.end());
+    FWrites.push_back(std::move(blocks));
 }
 
+// Each write was built with room for its TZX framing; the file header goes in
+// front of the first, or alone.
 void TNewTapeSerializer::ReadData(TStream& data) {
-    if (NamedTZX(FFileName))
-        FrameForTZX(FBlocks.bytes, FBlocks.starts, true);
-    FBlocks.starts.clear();
+    if (NamedTZX(FFileName)) {
+        if (FWrites.empty())
+            FWrites.emplace_back(0, 0);
+        for (std::size_t i = 0; i < FWrites.size(); ++i)
+            FrameForTZX(FWrites[i].bytes, FWrites[i].starts, i == 0);
+    }
+    std::size_t size = 0;
+    for (const TBlocks& write : FWrites)
+        size += write.bytes.size();
+    // The stream grows once, to its whole size, by its last byte.
+    if (size > 0) {
+        data.Seek(static_cast<std::int64_t>(size - 1), TSeekOrigin::soBeginning);
+        data.Write(&FWrites.back().bytes.back(), 1);
+    }
     data.Seek(0, TSeekOrigin::soBeginning);
-    data.Write(FBlocks.bytes.data(), FBlocks.bytes.size());
+    for (const TBlocks& write : FWrites)
+        data.Write(write.bytes.data(), write.bytes.size());
     data.Seek(0, TSeekOrigin::soBeginning);
-    FBlocks.bytes.clear();
+    FWrites.clear();
 }
 
 } // namespace reelkit

@@ -53,8 +53,9 @@ private:
 };
 
 // Keeps the blocks written to it for a tape image made anew, a TZX image when
-// its name ends in .tzx and a TAP image otherwise. ReadData gives the whole
-// image, once: the blocks are framed into it.
+// its name ends in .tzx and a TAP image otherwise: each write's blocks as they
+// were built, not copied. ReadData gives the whole image, once: the blocks are
+// framed in place and go to the stream in one piece, sized for them all.
 class TNewTapeSerializer final : public TTapeWriter {
 public:
     explicit TNewTapeSerializer(std::string fileName) : FFileName(std::move(fileName)) {}
@@ -66,7 +67,7 @@ private:
     void Append(TBlocks& blocks) override;
 
     std::string FFileName;
-    TBlocks FBlocks{0, 0};
+    std::vector<TBlocks> FWrites;
 };
 
 } // namespace reelkit

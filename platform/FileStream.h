@@ -68,7 +68,8 @@ public:
     // renamed over the name (a rename held up by another program is tried
     // again for about a second). On any failure the new file is removed, the
     // old one left as it was, and EWriteError raised. Stop signals are held
-    // back meanwhile. An existing file's permissions go to the new one.
+    // back meanwhile. An existing file's permissions go to the new one; one
+    // that this process may not write is refused and left as it is.
     static void Replace(const std::string& fileName, std::span<const std::uint8_t> bytes);
 
 private:

@@ -191,6 +191,12 @@ bool TFileStream::IsHeldForReading(const std::string& fileName) {
 
 void TFileStream::Replace(const std::string& fileName, std::span<const std::uint8_t> bytes) {
     const std::string full = ExpandFileName(fileName);
+    // A rename passes over the file's own protection: a file that may not be
+    // written is refused, as an append refuses it.
+    if (::faccessat(AT_FDCWD, full.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
+        const int error = errno;
+        throw EWriteError(full, std::strerror(error));
+    }
     const TStopSignalsHeld held;
     // Hidden, named after the file, and unique: ".game.tap.Xq3f9a".
     std::string temporary = DirectoryOf(full) + "/." + full.substr(full.rfind('/') + 1) + ".XXXXXX";

@@ -139,6 +139,10 @@ bool TFileStream::IsHeldForReading(const std::string& fileName) {
 // GetTempFileName makes the new file, "rk1A2B.tmp", unique in the folder.
 void TFileStream::Replace(const std::string& fileName, std::span<const std::uint8_t> bytes) {
     const std::string full = ExpandFileName(fileName);
+    // MoveFileEx would refuse a read-only file only after the wait for a reader.
+    if (const DWORD attributes = ::GetFileAttributesA(full.c_str());
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        throw EWriteError(full, SystemText(ERROR_ACCESS_DENIED));
     const TStopSignalsHeld held;
     std::vector<char> temporary(MAX_PATH + 1);
     if (::GetTempFileNameA(DirectoryOf(full).c_str(), "rk", 0, temporary.data()) == 0) {

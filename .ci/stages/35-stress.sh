@@ -41,9 +41,11 @@ done
 # A distinct status, so that a report never passes for one of the program's own.
 printf '#!/bin/sh\nexec %s --error-exitcode=97 "$@"\n' "${memcheck[*]}" >"$build/valgrind-wrapper"
 chmod +x "$build/valgrind-wrapper"
-# Under valgrind, to keep time, the size limit cuts at every ninth byte and ten
-# writers share an image: every byte and forty writers are the native runs'.
+# Under valgrind, to keep time, the size limit cuts at every ninth byte, ten
+# writers share an image and thirty runs of +m are stopped by a signal: every
+# byte, forty writers and two hundred stops are the native runs'.
 REELKIT_RUNNER=$PWD/$build/valgrind-wrapper REELKIT_CUT_STEP=9 REELKIT_WRITERS=10 REELKIT_SKIP_REAL_WAITS=1 \
+    REELKIT_SIGNAL_RUNS=30 \
     ctest --test-dir "$build" --output-on-failure -j "$(nproc)" -R '^(e2e|stress_)' \
     -E HeldFilesAreSharedWaitedForOrRefused
 

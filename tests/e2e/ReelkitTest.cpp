@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -695,6 +696,167 @@ TEST_F(ReelkitTest, RemovedWorkingDirectoryFindsNoRelativeName) {
     const std::string gone = "mkdir gone && cd gone && rmdir ../gone && exec \"$0\" \"$@\"";
     Check(Usage("", NotFound(2)), ReelkitIn(gone, Split("+b t.tap d3")));
     Check(Usage("", NotFound(3)), ReelkitIn(gone, {"+b", (FDir / "t.tap").string(), "d3"}));
+}
+
+// +m: a tape made anew from a list in "sub", whose names are taken from that
+// folder. A run leaves every file as it was but the tape it makes, and no
+// other file behind: no temporary one.
+struct TMakeCase {
+    std::string list; // sub/game.list
+    const char* tape; // TAPFile
+    std::string out;  // '@' as in TCase
+    int status = 0;
+    std::optional<std::string> made; // the tape afterwards; none: as it was, or still missing
+};
+void PrintTo(const TMakeCase& c, std::ostream* os) {
+    *os << c.tape << ": " << ::testing::PrintToString(c.list);
+}
+
+// The lines of one list, as a user may write them, and each as a command of
+// its own from the work directory (the tape's name goes second).
+const std::pair<std::string, TArgs> kMakeSteps[] = {
+    {"# the loader, then the screen and the code it loads\r\n", {}},
+    {"+l game 32768 24999 SC\r\n", {"+l", "game", "32768", "24999", "SC"}},
+    {"\r\n", {}},
+    {"+f\t../screen.scr screen C 16384\n", {"+f", "screen.scr", "screen", "C", "16384"}},
+    {" \t+F \"my file.bin\" \"my code\" c 0x8000\r\n",
+     {"+F", "sub/my file.bin", "my code", "c", "0x8000"}},
+    {"+$ ../p.$B\n", {"+$", "p.$B"}},
+    {"   # a header of its own, then its data\n", {}},
+    {"+h \"two words\" C 24576 3\n", {"+h", "two words", "C", "24576", "3"}},
+    {"+b \"my file.bin\"\n", {"+b", "sub/my file.bin"}},
+    {"+hb ../h17\r\n", {"+hb", "h17"}},
+    {"+b  ../d3 \n", {"+b", "d3"}},
+    {"+t ../d.trd\n", {"+t", "d.trd"}},
+    {"+T ../d.scl NOTES.TXT\n", {"+T", "d.scl", "NOTES.TXT"}},
+    {"+d ../d3 1", {"+d", "d3", "1"}}};
+
+class MakeTapeTest : public ReelkitTest {
+protected:
+    void SetUp() override {
+        ReelkitTest::SetUp();
+        fs::create_directories(FDir / "sub");
+        WriteFile(FDir / "sub" / "my file.bin", kData);
+    }
+
+    static std::vector<std::string> Entries(const fs::path& dir) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TRun Make(const std::string& list, const char* tape) const {
+        WriteFile(FDir / "sub" / "game.list", list);
+        return Reelkit({"+m", tape, "sub/game.list"});
+    }
+
+    void Check(const TMakeCase& c, const TRun& run) const {
+        std::string out = c.out;
+        if (const auto at = out.find('@'); at != std::string::npos)
+            out.replace(at, 1, FShownDir);
+        EXPECT_EQ(run.out, out) << run.err;
+        EXPECT_EQ(run.status, c.status);
+        std::vector<std::string> names = {"dangling", "dir", "sub"};
+        for (const auto& [name, bytes] : kFiles) {
+            names.push_back(name);
+            EXPECT_TRUE(ReadFile(FDir / name) == (name == c.tape && c.made ? *c.made : bytes))
+                << name;
+        }
+        if (c.made && std::find(names.begin(), names.end(), c.tape) == names.end()) {
+            names.emplace_back(c.tape);
+            EXPECT_TRUE(ReadFile(FDir / c.tape) == *c.made) << c.tape;
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(Entries(FDir), names);
+        EXPECT_EQ(Entries(FDir / "sub"), (std::vector<std::string>{"game.list", "my file.bin"}));
+    }
+};
+
+// The list gives the bytes of its commands run one by one on an empty tape,
+// TAP and TZX, whatever the spacing, quoting, comments and line ends.
+TEST_F(MakeTapeTest, ListGivesTheBytesOfItsCommandsOneByOne) {
+    std::string list;
+    for (const auto& [line, step] : kMakeSteps)
+        list += line;
+    for (const char* tape : {"x.tap", "x.tzx"}) {
+        SCOPED_TRACE(tape);
+        WriteFile(FDir / "one.tap", "");
+        WriteFile(FDir / "one.tzx", "");
+        const std::string one = tape == "x.tap"s ? "one.tap" : "one.tzx";
+        for (const auto& [line, step] : kMakeSteps) {
+            if (step.empty())
+                continue;
+            TArgs args = step;
+            args.insert(args.begin() + 1, one);
+            ASSERT_EQ(Reelkit(args).status, 0) << line;
+        }
+        const std::string bytes = ReadFile(FDir / one);
+        fs::remove(FDir / "one.tap");
+        fs::remove(FDir / "one.tzx");
+        EXPECT_TRUE(tape == "x.tap"s
+                        ? bytes.starts_with(kLoaderFileSC + Header(3, "screen", 6912, 16384))
+                        : bytes.starts_with(kTZXHeader + TZX(kLoaderFileSC)));
+        Check({list, tape, "", 0, bytes}, Make(list, tape));
+        fs::remove(FDir / tape);
+    }
+}
+
+// clang-format off
+TMakeCase MakeOk(const char* tape, const std::string& list, const std::string& made) { return {list, tape, "", 0, made}; }
+TMakeCase MakeUsage(const std::string& list, const std::string& text, const char* tape = "t.tap") { return {list, tape, text + "\r\n" + kUsage, 2, {}}; }
+TMakeCase MakeFail(const std::string& list, const std::string& text, const char* tape = "t.tap") { return {list, tape, kFailure + text + "\r\n", 1, {}}; }
+// clang-format on
+
+class MakeTapeRun : public MakeTapeTest, public ::testing::WithParamInterface<TMakeCase> {};
+
+TEST_P(MakeTapeRun, OutputStatusAndFiles) {
+    Check(GetParam(), Make(GetParam().list, GetParam().tape));
+}
+
+// clang-format off
+// A new tape is made, an empty file or a tape is replaced whole, a TZX image
+// by its name; a refused line names itself and leaves the old tape as it was.
+INSTANTIATE_TEST_SUITE_P(MakeTape, MakeTapeRun, ::testing::Values(
+    MakeOk("new.tap", "+b ../d3\n", kData3), MakeOk("t.tap", "+b ../d3\r\n", kData3),
+    MakeOk("e", "+b ../d3", kData3), MakeOk("new.TZX", "+b ../d3", kTZXHeader + TZX(kData3)),
+    MakeOk("t.tzx", "+b ../d3", kTZXHeader + TZX(kData3)), MakeOk("tap.tzx", "+b ../d3", kTZXHeader + TZX(kData3)),
+    MakeOk("rich.tzx", "+d ../d3 1\n", kTZXHeader + TZX(Block(1, kData))), MakeOk("t.tap", "# nothing\n\n", ""),
+    MakeOk("t.tzx", "", kTZXHeader), MakeOk("t.tap", "+b \"\" ../d3", kData3),
+    MakeUsage("+b ../d3\n+f none x C 1\n", "Line 2: " + NotFound(2)),
+    MakeUsage("# one\r\n\r\n+b ../d3\r\n+b ../none\r\n", "Line 4: " + NotFound(2)),
+    MakeUsage("+h n C 65536 1", "Line 1: Argument 4 out of range (0 - 65536)"),
+    MakeUsage("+b ../d3\n\t+d ../d3 x\n", "Line 2: Unable to convert argument 3 to integer number"),
+    MakeUsage("+x ../d3", "Line 1: Unknown command"), MakeUsage("t.tap ../d3", "Line 1: Unknown command"),
+    MakeUsage("+i ../t.tap", "Line 1: Command +i adds no blocks to a tape"),
+    MakeUsage("+M t.tap game.list", "Line 1: Command +M adds no blocks to a tape"),
+    MakeUsage("+b ../d3 ../d3", "Line 1: " + kCount), MakeUsage("+l", "Line 1: " + kCount),
+    MakeUsage("+d \"\" 1", "Line 1: Argument 2 is empty"), MakeUsage("+l game \"\" 24999", "Line 1: Argument 3 is empty"),
+    MakeUsage("+t ../d.trd \"\"", "Line 1: Argument 3 is empty"),
+    // On Windows an empty argument never reaches the program.
+    MakeUsage("+b ../d3", kWine ? kCount : "Argument 2 is empty", ""),
+    MakeFail("+b ../x", "Line 1: " + kTooLarge), MakeFail("\n+h n Q 5", "Line 2: " + kType),
+    MakeFail("+b ../d3\n+b ../t.tap\n", "Line 2: Cannot open file \"@t.tap\". The input file is the tape image itself"),
+    MakeFail("+b ../sub/../t.tap", "Line 1: Cannot open file \"@t.tap\". The input file is the tape image itself"),
+    MakeFail("+h n C 0 5", "Fault in block 1: no data block follows the header"),
+    MakeFail("+h n C 0 5\n+b ../d3", "Fault in block 2: 3 bytes, but the header in block 1 says 5"),
+    MakeFail("+b ../d3", NotTape("game.bin"), "game.bin"), MakeFail("+b ../d3", NotTape("d3"), "d3"),
+    MakeFail("+b ../d3", NotTape("cut.tap", "a TAP image whose block 2 is cut short by 3 bytes"), "cut.tap"),
+    MakeFail("+b ../d3", NotTape("p.pzx", "a PZX tape image" + kOnly), "p.pzx"),
+    MakeFail("+b ../d3", NotTape("d.trd", "a TRD disk image" + kOnly), "d.trd")));
+// clang-format on
+
+// The list named where the tape should be, or as the tape itself, is refused;
+// so is a list that is no file.
+TEST_F(MakeTapeTest, ListThatIsTheTapeOrNoFileIsRefused) {
+    WriteFile(FDir / "sub" / "game.list", "");
+    const std::string self = "Cannot open file \"@t.tap\". The input file is the tape image itself";
+    Check({"", "t.tap", kFailure + self + "\r\n", 1, {}}, Reelkit({"+m", "t.tap", "t.tap"}));
+    for (const char* list : {"sub/none", "dir"})
+        Check(MakeUsage("", NotFound(3)), Reelkit({"+m", "t.tap", list}));
+    for (const TArgs& args : {TArgs{"+m", "t.tap"}, TArgs{"+m", "t.tap", "sub/game.list", "x"}})
+        Check(MakeUsage("", kCount), Reelkit(args));
 }
 
 // A tool of Debian's fuse-emulator-utils, which the tests need: a run that
