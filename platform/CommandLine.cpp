@@ -25,22 +25,18 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
     std::vector<std::string> arguments;
     std::size_t i = 0;
     for (;;) {
-        for (;;) {
-            while (i < line.size() && IsSeparator(line[i]))
-                ++i;
-            if (line.substr(i, 2) != "\"\"")
-                break;
-            i += 2;
-        }
+        while (i < line.size() && IsSeparator(line[i]))
+            ++i;
         std::string argument;
         bool quoted = false;
-        for (; i < line.size() && (quoted || !IsSeparator(line[i])); ++i) {
+        bool any = false; // a quote makes an argument, if an empty one
+        for (; i < line.size() && (quoted || !IsSeparator(line[i])); ++i, any = true) {
             if (line[i] == '"')
                 quoted = !quoted;
             else
                 argument += line[i];
         }
-        if (argument.empty())
+        if (!any)
             break;
         arguments.push_back(std::move(argument));
     }

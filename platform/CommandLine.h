@@ -14,9 +14,9 @@ bool SameText(std::string_view a, std::string_view b);
 // Splits a whole command line, as one platform delivers it, into the arguments
 // after the program's name. Separators are the codes 1 to 32; a double quote
 // opens or closes a stretch in which separators count as text; quoted and
-// unquoted stretches that touch make one argument; a backslash is an ordinary
-// character; pairs of double quotes at the start of an argument are dropped
-// with the separators after them. The list ends at the first empty argument.
+// unquoted stretches that touch make one argument, and "" alone an empty one
+// (which the argument reader drops for the commands that drop them); a
+// backslash is an ordinary character.
 std::vector<std::string> SplitCommandLine(std::string_view line);
 
 // The words of one line of a tape list: separated by spaces and tabs; a double

@@ -13,10 +13,10 @@ TEST(SplitCommandLine, Table) {
         {"p a!b\177\240c", {"a!b\177\240c"}}, // only the codes 1 to 32 separate
         {"p ab\"c d\"e \"a \tb\"", {"abc de", "a \tb"}},
         {"p c\\\"d e\" a\\ \\\\b", {"c\\d e", "a\\", "\\\\b"}},
-        {"p a \"\" b \"\"\"\"  \"\"c", {"a", "b", "c"}},
+        {"p a \"\" b \"\"\"\"  \"\"c", {"a", "", "b", "", "c"}},
         {"p a\"\"b \" \" \"open ended", {"ab", " ", "open ended"}},
-        {"p a \"", {"a"}},
-        {"p a \"\"", {"a"}}};
+        {"p a \"", {"a", ""}},
+        {"p a \"\"", {"a", ""}}};
     for (const auto& [line, arguments] : cases)
         EXPECT_EQ(SplitCommandLine(line), arguments) << line;
 }
