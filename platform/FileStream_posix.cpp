@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -191,15 +192,23 @@ bool TFileStream::IsHeldForReading(const std::string& fileName) {
 
 void TFileStream::Replace(const std::string& fileName, std::span<const std::uint8_t> bytes) {
     const std::string full = ExpandFileName(fileName);
+    // A link is followed to the file it names, which is replaced, as an append
+    // writes to it; the report still names the file as it was given.
+    std::string target = full;
+    if (char* real = ::realpath(full.c_str(), nullptr)) {
+        target = real;
+        std::free(real);
+    }
     // A rename passes over the file's own protection: a file that may not be
     // written is refused, as an append refuses it.
-    if (::faccessat(AT_FDCWD, full.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
         const int error = errno;
         throw EWriteError(full, std::strerror(error));
     }
     const TStopSignalsHeld held;
     // Hidden, named after the file, and unique: ".game.tap.Xq3f9a".
-    std::string temporary = DirectoryOf(full) + "/." + full.substr(full.rfind('/') + 1) + ".XXXXXX";
+    std::string temporary =
+        DirectoryOf(target) + "/." + target.substr(target.rfind('/') + 1) + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
@@ -207,7 +216,7 @@ void TFileStream::Replace(const std::string& fileName, std::span<const std::uint
     }
     struct stat old {};
     mode_t mode = 0;
-    if (::stat(full.c_str(), &old) == 0) {
+    if (::stat(target.c_str(), &old) == 0) {
         mode = old.st_mode & 07777;
     } else {
         mode = ::umask(0);
@@ -228,7 +237,7 @@ void TFileStream::Replace(const std::string& fileName, std::span<const std::uint
         error = errno;
     if (FileCalls().close(fd) != 0 && error == 0)
         error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), full.c_str()) != 0)
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0)
         error = errno;
     if (error != 0) {
         ::unlink(temporary.c_str());
