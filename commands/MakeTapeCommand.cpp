@@ -70,13 +70,8 @@ void TMakeTapeCommand::Execute() {
     CommandLine().CheckNoMoreArguments();
     CheckReplaced(tape);
 
-    const TInputsHeld held;
+    const TInputsHeld held(tape);
     const std::string text = ReadList(list);
-    const auto sameAsTape = [&] {
-        if (TFileStream::IsHeldForReading(tape))
-            throw EFOpenError(tape, kHeldHereText);
-    };
-    sameAsTape();
     const auto image = TClassFactory::CreateSerializer(skNewTape, tape);
     const std::string directory = DirectoryOf(list);
     int number = 0;
@@ -92,7 +87,6 @@ void TMakeTapeCommand::Execute() {
             continue;
         const TReportPrefix prefix("Line " + std::to_string(number) + ": ");
         RunLine(SplitWords(line), directory, image);
-        sameAsTape();
     }
 
     TMemoryStream made;

@@ -15,6 +15,8 @@ std::vector<std::intptr_t>& Kept() {
     return handles;
 }
 bool gKeeping = false;
+// The file that may not be an input meanwhile.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> gOutput;
 
 } // namespace
 
@@ -28,12 +30,14 @@ TFileStream::~TFileStream() {
     Close(FHandle);
 }
 
-TInputsHeld::TInputsHeld() {
+TInputsHeld::TInputsHeld(const std::string& output) {
     gKeeping = true;
+    gOutput = TFileStream::IdentityOf(output);
 }
 
 TInputsHeld::~TInputsHeld() {
     gKeeping = false;
+    gOutput.reset();
     for (const std::intptr_t handle : Kept()) {
         std::erase(TFileStream::HeldForReading(), handle);
         TFileStream::Close(handle);
@@ -72,6 +76,10 @@ std::string TFileStream::Restore(std::int64_t oldSize) {
             return "another program may have written to it meanwhile";
     }
     return Truncate(oldSize);
+}
+
+bool TFileStream::IsRefusedInput(std::intptr_t handle) {
+    return gOutput && IdentityOf(handle) == gOutput;
 }
 
 std::vector<std::intptr_t>& TFileStream::HeldForReading() {

@@ -4,8 +4,10 @@
 #include "platform/Stream.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace reelkit {
@@ -58,10 +60,6 @@ public:
     // waited; 0 when the wait is over. Milliseconds.
     static int NextPause(int waited);
 
-    // True when this process holds the file the name leads to for reading,
-    // under any name (kept open by a TInputsHeld too).
-    static bool IsHeldForReading(const std::string& fileName);
-
     // Makes bytes the whole of the file of that name, existing or not, in one
     // step that readers see whole: a new file in the same folder, written,
     // flushed where the file system may keep a write error back, closed, and
@@ -76,6 +74,13 @@ private:
     friend class TInputsHeld;
     // The platform part of the destructor.
     static void Close(std::intptr_t handle);
+    // What names a file whatever path leads to it (device and inode, volume
+    // and index); empty where it cannot be had.
+    using TIdentity = std::pair<std::uint64_t, std::uint64_t>;
+    static std::optional<TIdentity> IdentityOf(const std::string& fileName);
+    static std::optional<TIdentity> IdentityOf(std::intptr_t handle);
+    // True for the handle of a file that a TInputsHeld keeps from being an input.
+    static bool IsRefusedInput(std::intptr_t handle);
 
     // The platform parts of Append; each raises EWriteError.
     std::int64_t EndOfFile();
@@ -98,10 +103,13 @@ private:
 
 // While one lives, the files this process opens for reading stay open, and so
 // locked against writers, after their streams have gone: what was read cannot
-// change until it goes, when they are closed. One at a time.
+// change until it goes, when they are closed. The output, a file that is to
+// be written over (the tape being made), may not be one of them: where it
+// exists, an open of it for reading, under any name, is refused at once with
+// kHeldHereText. One at a time.
 class TInputsHeld {
 public:
-    TInputsHeld();
+    explicit TInputsHeld(const std::string& output);
     ~TInputsHeld();
     TInputsHeld(const TInputsHeld&) = delete;
     TInputsHeld& operator=(const TInputsHeld&) = delete;

@@ -168,6 +168,8 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
         error = ENODEV;
     else if (!reading && HeldHere(info, HeldForReading()))
         text = kHeldHereText; // this process's own hold would outlast any wait
+    else if (reading && IsRefusedInput(fd))
+        text = kHeldHereText;
     else
         error = Lock(fd, reading ? LOCK_SH : LOCK_EX, FLocked);
     if (error == EWOULDBLOCK)
@@ -185,9 +187,18 @@ void TFileStream::Close(std::intptr_t handle) {
     FileCalls().close(Descriptor(handle));
 }
 
-bool TFileStream::IsHeldForReading(const std::string& fileName) {
+std::optional<TFileStream::TIdentity> TFileStream::IdentityOf(const std::string& fileName) {
     struct stat info {};
-    return ::stat(fileName.c_str(), &info) == 0 && HeldHere(info, HeldForReading());
+    if (fileName.empty() || ::stat(fileName.c_str(), &info) != 0)
+        return std::nullopt;
+    return TIdentity{info.st_dev, info.st_ino};
+}
+
+std::optional<TFileStream::TIdentity> TFileStream::IdentityOf(std::intptr_t handle) {
+    struct stat info {};
+    if (FileCalls().fstat(Descriptor(handle), &info) != 0)
+        return std::nullopt;
+    return TIdentity{info.st_dev, info.st_ino};
 }
 
 void TFileStream::Replace(const std::string& fileName, std::span<const std::uint8_t> bytes) {

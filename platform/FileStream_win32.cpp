@@ -123,6 +123,10 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
         ::CloseHandle(handle);
         throw EFOpenError(ExpandFileName(fileName), SystemText(error));
     }
+    if (reading && IsRefusedInput(reinterpret_cast<std::intptr_t>(handle))) {
+        ::CloseHandle(handle);
+        throw EFOpenError(ExpandFileName(fileName), kHeldHereText);
+    }
     FHandle = reinterpret_cast<std::intptr_t>(handle);
     if (reading)
         HeldForReading().push_back(FHandle);
@@ -132,8 +136,25 @@ void TFileStream::Close(std::intptr_t handle) {
     ::CloseHandle(Handle(handle));
 }
 
-bool TFileStream::IsHeldForReading(const std::string& fileName) {
-    return HeldHere(fileName, HeldForReading());
+std::optional<TFileStream::TIdentity> TFileStream::IdentityOf(const std::string& fileName) {
+    if (fileName.empty())
+        return std::nullopt;
+    const HANDLE handle = ::CreateFileA(fileName.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    const auto identity = IdentityOf(reinterpret_cast<std::intptr_t>(handle));
+    ::CloseHandle(handle);
+    return identity;
+}
+
+std::optional<TFileStream::TIdentity> TFileStream::IdentityOf(std::intptr_t handle) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!Identity(Handle(handle), info))
+        return std::nullopt;
+    return TIdentity{info.dwVolumeSerialNumber,
+                     std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
 }
 
 // GetTempFileName makes the new file, "rk1A2B.tmp", unique in the folder.
