@@ -11,7 +11,8 @@ Reelkit reads the whole image through, block by block, before it appends:
     256 MiB image of 4,096 full blocks and a 1 MiB image of as many small ones;
   - peak resident memory at most 1 MiB;
   - `+m` of a list of ten files of different sizes up to 64 KiB, replacing the tape it made the
-    run before, at most 1.5x one `+f` of the largest of them onto an empty image.
+    run before, at most 1.5x one `+f` of the largest of them onto an empty image;
+  - `+i` of the 1 MiB tape of 100 blocks, every checksum checked, at most 2.0x the `+b` above.
 
 `+m` makes the whole tape in memory, writes it to a new file and renames that over the old tape,
 so its cost holds the file system's creating, writing and renaming, and the old tape's removal.
@@ -269,10 +270,12 @@ def main():
         file_case = Case("Reelkit +f (largest file)",
                          [reelkit, "+f", str(work / "one.tap"), largest, "part0", "C", "32768"],
                          null, str(work / "one.tap"), 0, 21 + BLOCK_DATA + 4)
+        info_case = Case("Reelkit +i (1 MiB, 100)", [reelkit, "+i", str(work / "mid.tap")], null,
+                         str(work / "mid.tap"), os.stat(work / "mid.tap").st_size, 0)
         cases = [true_case, tee_case, empty_case, mid_case, many_case, big_case, tzx_case,
-                 make_case, file_case]
+                 make_case, file_case, info_case]
         reelkit_cases = (empty_case, mid_case, many_case, big_case, tzx_case, make_case,
-                         file_case)
+                         file_case, info_case)
 
         try:
             for case in (empty_case, mid_case, many_case, big_case, tzx_case):
@@ -320,6 +323,7 @@ def main():
         ("1 MiB of 100 / empty image", median[mid_case] / median[empty_case], 1.1, "{:.2f}x"),
         ("peak RSS of Reelkit +b, KiB", reelkit_peak, RSS_LIMIT_KIB, "{}"),
         ("+m of ten / +f of the largest", median[make_case] / median[file_case], 1.5, "{:.2f}x"),
+        ("+i of 1 MiB / +b of a block", median[info_case] / median[empty_case], 2.0, "{:.2f}x"),
         # Its first block whole, for the checksum; a window at every block's start.
         ("bytes read of 256 MiB image", big_case.read_bytes - empty_case.read_bytes,
          FULL_BLOCK + (BIG_BLOCKS + 1) * WINDOW, "{}"),

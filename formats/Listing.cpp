@@ -40,7 +40,6 @@
 #include "platform/Stream.h"
 
 #include <array>
-#include <cstdio>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -58,9 +57,8 @@ unsigned Word(std::span<const std::uint8_t> bytes, std::size_t at) {
 }
 
 std::string Hex(unsigned byte) {
-    std::array<char, 8> text{};
-    std::snprintf(text.data(), text.size(), "0x%02X", byte);
-    return text.data();
+    constexpr std::string_view kDigits = "0123456789ABCDEF";
+    return {'0', 'x', kDigits[byte >> 4 & 0xF], kDigits[byte & 0xF]};
 }
 
 std::string Count(std::int64_t count, std::string_view one, std::string_view many) {

@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <optional>
@@ -60,14 +59,27 @@ std::optional<double> FiveByteValue(std::span<const std::uint8_t> bytes) {
     return (bytes[1] & 0x80) != 0 ? -magnitude : magnitude;
 }
 
-// A whole number as it is written, one too large for that in six digits.
+// A whole number as it is written; one too large for that in six digits and
+// a power of ten, as 1.70141e+38.
 std::string Shown(double value) {
-    if (std::fabs(value) < 1e15)
+    const double magnitude = std::fabs(value);
+    if (magnitude < 1e15)
         return std::to_string(static_cast<std::int64_t>(value));
-    std::array<char, 32> text{};
-    const auto end =
-        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::general, 6);
-    return {text.data(), end.ptr};
+    int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+    auto digits = std::llround(magnitude / std::pow(10.0, exponent - 5));
+    if (digits >= 1000000) {
+        digits = (digits + 5) / 10;
+        ++exponent;
+    }
+    std::string text = std::to_string(digits);
+    while (text.size() > 1 && text.back() == '0')
+        text.pop_back();
+    std::string shown(value < 0 ? "-" : "");
+    shown += text[0];
+    if (text.size() > 1)
+        shown.append(".").append(text, 1);
+    shown.append("e+").append(std::to_string(exponent));
+    return shown;
 }
 
 std::string Quoted(const std::string& name) {
