@@ -166,9 +166,9 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileNam
         error = EISDIR;
     else if (!S_ISREG(info.st_mode))
         error = ENODEV;
-    else if (!reading && HeldHere(info, HeldForReading()))
-        text = kHeldHereText; // this process's own hold would outlast any wait
-    else if (reading && IsRefusedInput(fd))
+    // A writer that this process's own reader keeps out would wait in vain; a
+    // reader of the file a TInputsHeld keeps from the inputs is refused too.
+    else if (reading ? IsRefusedInput(fd) : HeldHere(info, HeldForReading()))
         text = kHeldHereText;
     else
         error = Lock(fd, reading ? LOCK_SH : LOCK_EX, FLocked);
