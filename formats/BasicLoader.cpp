@@ -38,7 +38,6 @@ constexpr std::uint16_t kOwnOutputLow = 244;
 // ROM (1, the 48K BASIC). The ROM keeps what it last sent there in BANKM at
 // 23388, and pages with it: the two are changed together.
 constexpr std::uint16_t kBankM = 23388;
-constexpr std::uint16_t kPagingPort = 32765;
 constexpr std::uint8_t kRom1 = 16;
 
 void Put(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> bytes) {

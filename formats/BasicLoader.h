@@ -34,6 +34,8 @@ constexpr std::size_t kMaxLoadedBlocks = 32;
 constexpr std::uint16_t kLoaderLine = 10;
 // Where a 128K pages its RAM banks in; the stack must stay below it.
 constexpr std::uint16_t kBankAddress = 49152;
+// The port a 128K pages with: bits 0-2 the RAM bank at kBankAddress.
+constexpr std::uint16_t kPagingPort = 32765;
 
 // Why a word names no blocks.
 enum TBlocksRefusal : std::uint8_t {

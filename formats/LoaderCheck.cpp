@@ -15,6 +15,7 @@
 #include "formats/LoaderCheck.h"
 
 #include "formats/BasicListing.h"
+#include "formats/BasicLoader.h"
 #include "formats/BasicTokens.h"
 
 #include <algorithm>
@@ -31,9 +32,7 @@ constexpr std::int64_t kScreenStart = 16384; // also where the ROM ends
 constexpr std::int64_t kScreenEnd = 23296;
 constexpr std::uint16_t kScreenLength = 6912;
 constexpr std::int64_t kProgramStart = 23755;
-constexpr std::int64_t kPagedStart = 49152;
 constexpr std::int64_t kMemoryEnd = 65536;
-constexpr std::int64_t kPagingPort = 32765;
 constexpr std::uint8_t kCodeType = 3;
 
 bool IsDigit(std::uint8_t c) {
@@ -103,7 +102,7 @@ struct TLoaded {
 
     bool Screen() const { return start >= kScreenStart && end <= kScreenEnd; }
     bool Holds(std::int64_t address, int pagedBank) const {
-        return address >= start && address < end && (address < kPagedStart || bank == pagedBank);
+        return address >= start && address < end && (address < kBankAddress || bank == pagedBank);
     }
 };
 
@@ -470,7 +469,7 @@ private:
         FBank = value & 7;
         if (!FPaged && !FClear)
             Fault(FProgramBlock, "the loader pages 128K banks with no CLEAR below 49152");
-        else if (!FPaged && *FClear >= kPagedStart)
+        else if (!FPaged && *FClear >= kBankAddress)
             Fault(FProgramBlock, "CLEAR " + std::to_string(*FClear) +
                                      " is not below 49152, where the loader pages 128K banks");
         FPaged = true;
@@ -490,7 +489,7 @@ private:
         const std::string text = "RANDOMIZE USR " + std::to_string(usr.address);
         if (const auto later = std::find_if(before, FLoaded.end(), holds); later != FLoaded.end())
             Fault(FProgramBlock, text + " runs before " + Quoted(later->file->name) + " is loaded");
-        else if (FPaged && usr.address >= kPagedStart)
+        else if (FPaged && usr.address >= kBankAddress)
             Fault(FProgramBlock, text + " is in no file loaded into bank " +
                                      std::to_string(usr.bank) + ", the bank paged at the USR");
         else
