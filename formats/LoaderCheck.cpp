@@ -322,7 +322,8 @@ private:
         if (AtStatementEnd())
             return true; // CLEAR alone keeps RAMTOP where it is
         const auto address = Value("CLEAR", 0, 65535);
-        if (address && !FStopped) {
+        // CLEAR 0 keeps RAMTOP where it is too: the ROM takes 0 for no value.
+        if (address && *address != 0 && !FStopped) {
             FClear = *address;
             FClears.push_back(*address);
         }

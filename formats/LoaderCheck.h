@@ -48,7 +48,8 @@ struct TLoaderCheck {
 //
 // Each LOAD takes the next file, which must be code; SCREEN$ 6912 bytes at
 // 16384. A code file other than a screen (one lying wholly in 16384-23295)
-// must start above every CLEAR the loader makes and end at or below 65536.
+// must start above every CLEAR the loader makes and end at or below 65536
+// (CLEAR 0, as CLEAR alone, leaves RAMTOP where it was).
 // A USR address must lie in the ROM, the program (at 23755), or a file loaded
 // before it. Where the loader pages 128K banks (OUT to 32765 with another
 // bank in the value's low three bits) the CLEAR in effect at its first paging

@@ -159,6 +159,9 @@ TEST(LoaderCheck, RulesGiveTheirFaults) {
         {"OUT 32765,16: OUT 32765,3",
          {},
          "1: the loader pages 128K banks with no CLEAR below 49152\n"},
+        // CLEAR 0 leaves RAMTOP where it was.
+        {"CLEAR 0: OUT 32765,19", {}, "1: the loader pages 128K banks with no CLEAR below 49152\n"},
+        {"CLEAR 24999: CLEAR 0: OUT 32765,19", {}, "sound"},
         {"CLEAR 49151: OUT 32765,3: LOAD \"\"CODE: OUT 32765,4: RANDOMIZE USR 49152",
          {Code(3, 49152)},
          "1: RANDOMIZE USR 49152 is in no file loaded into bank 4, the bank paged at the USR\n"},
