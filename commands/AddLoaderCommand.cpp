@@ -60,10 +60,11 @@ void TAddLoaderCommand::Execute() {
         // Blocks comes after ClearAddress only: banks never meet the default.
         if (CommandLine().HasMoreArguments())
             blocks = NextBlocks(CommandLine());
-        // A bank paged in over the stack would take it away.
-        if (clear >= kBankAddress && std::ranges::any_of(blocks, IsBank))
+        // A bank paged in over the stack would take it away; CLEAR 0 leaves
+        // the stack where it was, which may be there.
+        if ((clear == 0 || clear >= kBankAddress) && std::ranges::any_of(blocks, IsBank))
             throw ECommandLineFormatException(
-                "Argument %d must be below 49152, where banks are loaded", clearPosition);
+                "Argument %d must be from 1 to 49151, where banks are loaded", clearPosition);
     } else if (runAddress == 0) { // CLEAR -1 does not exist, and any other would be a guess
         throw ECommandLineFormatException("Argument %d is 0: ClearAddress must be given",
                                           CommandLine().Position());

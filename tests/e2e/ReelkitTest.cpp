@@ -311,7 +311,7 @@ const std::string kLoaderBlocks =
     "Argument 6 must be a word of at most 32 letters C and S or bank digits 0, 1, 3, 4, 6 and 7";
 const std::string kBank2 = "Argument 6 names bank 2, which is always at 32768: load it with C";
 const std::string kBank5 = "Argument 6 names bank 5, which is always at 16384: load it with C";
-const std::string kBankClear = "Argument 5 must be below 49152, where banks are loaded";
+const std::string kBankClear = "Argument 5 must be from 1 to 49151, where banks are loaded";
 const std::string kFlag = "Argument 4 out of range (0 - 255)";
 const std::string kOnly = ": blocks are appended to TAP and TZX images only";
 const std::string kVersion = "Reelkit " REELKIT_VERSION "\r\n";
@@ -510,7 +510,7 @@ INSTANTIATE_TEST_SUITE_P(Refusals, ReelkitRun, ::testing::Values(
     Usage("+l t.tap n 0x10000", "Argument 4 out of range (0 - 65536)"),
     Usage("+l t.tap n 1 0 CX", kLoaderBlocks), Usage("+l t.tap n 1 0 8", kLoaderBlocks), Usage("+l t.tap n 1 0 C9", kLoaderBlocks),
     Usage("+l t.tap n 1 0 12", kBank2), Usage("+l t.tap n 1 0 5s", kBank5), Usage("+l t.tap n 1 0 C52 x", kBank5), Usage("+l t.tap n 1 0 2X", kLoaderBlocks),
-    Usage("+l t.tap n 32768 49152 1", kBankClear), Usage("+l t.tap n 0 0xFFFF SC7 x", kBankClear),
+    Usage("+l t.tap n 32768 49152 1", kBankClear), Usage("+l t.tap n 32768 0 1C", kBankClear), Usage("+l t.tap n 0 0xFFFF SC7 x", kBankClear),
     Usage("+d t.tap d3 256", kFlag), Usage("+d t.tap x 0x100", kFlag), Usage("+d t.tap d3 65536", "Argument 4 out of range (0 - 65536)"),
     Usage("+d t.tap d3 x", "Unable to convert argument 4 to integer number"), Usage("+d t.tap d3", kCount), Usage("+d t.tap", kCount),
     Usage("+d", kCount), Usage("+d t.tap d3 ''", "Argument 4 is empty"), Usage("+d t.tap '' 1", "Argument 3 is empty"),
