@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Any bytes as a Hobeta file: a header and data that agree with the file, or a
-// clean report.
+// clean report; a file that is a tape or disk image is refused as one, before
+// anything else is read.
 #include "FuzzSupport.h"
 #include "formats/HobetaSerializer.h"
+#include "formats/TapeFormat.h"
 #include "model/ZXFileInfo.h"
 #include "platform/Exception.h"
 #include "platform/MemoryStream.h"
@@ -15,17 +17,23 @@ using namespace reelkit::fuzz;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const TBytes bytes(data, data + size);
     const TScratchFile file("hobeta", bytes);
+    TMemoryStream input;
+    input.Write(data, size);
+    const std::string wrong = WrongInput(input, "a Hobeta file");
     TZXFileInfo header(zftUndefined);
     TMemoryStream stream;
     try {
         THobetaSerializer(file.Path).ReadFileInfo(header);
         THobetaSerializer(file.Path).ReadData(stream);
     } catch (const Exception& e) {
-        Check(e.Message() == "Stream read error" ||
-                  e.Message() == "Length of basic program cannot be greater that line length",
+        Check(wrong.empty()
+                  ? e.Message() == "Stream read error" ||
+                        e.Message() == "Length of basic program cannot be greater that line length"
+                  : e.Message() == wrong,
               e.Message());
         return 0;
     }
+    Check(wrong.empty(), "not refused: " + wrong);
     const std::size_t length = header.GetLength(), end = 17 + length;
     Check(stream.GetPosition() == 0 && size >= end &&
               stream.Bytes() == TBytes(data + 17, data + end),
