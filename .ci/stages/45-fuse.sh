@@ -40,9 +40,11 @@ finish=$(address demo finish)
 message=$(address demo message)
 [ -n "$finish" ] && [ -n "$message" ] || fail "no address for finish or message in $out/demo.sym"
 
+# The Fuse runs go two at a time (.ci/lanes.sh); each is judged at the end.
+. .ci/lanes.sh
 for tape in demo.tap demo.tzx; do
-    examples/loadcheck.sh -c "z80:a == 17 && z80:hl == $((message + 17))" "$out/$tape" "$finish" ||
-        fail "$tape did not load and run"
+    lane "$tape" reach "45-fuse: $tape loads and runs" \
+        -c "z80:a == 17 && z80:hl == $((message + 17))" "$out/$tape" "$finish"
 done
 
 # The code block 20 bytes shorter than its header says, in a tape that is
@@ -55,9 +57,8 @@ done
 "$reelkit" +h "$out/short.tap" democode C 0x8000 "$(stat -c %s "$out/demo.bin")"
 head -c -20 "$out/demo.bin" >"$out/short.bin"
 "$reelkit" +b "$out/short.tap" "$out/short.bin"
-examples/loadcheck.sh -t 30 -c '[[z80:sp] + 256 * [z80:sp + 1]] == 26' "$out/short.tap" 0x0008 ||
-    fail "the short tape did not end in a tape loading error"
-echo "45-fuse: the short tape ended in a tape loading error, as it must"
+lane short reach "45-fuse: the short tape ends in a tape loading error, as it must" \
+    -t 30 -c '[[z80:sp] + 256 * [z80:sp + 1]] == 26' "$out/short.tap" 0x0008
 
 # Arguments after the name, and the listing they must give.
 words=(
@@ -89,8 +90,8 @@ echo "45-fuse: ${#words[@]} loaders, with banks and without, are what zmakebas m
 sum=$(cat "$out/screen.sum")
 finish=$(address check finish)
 [ -n "$finish" ] || fail "no address for finish in $out/check.sym"
-examples/loadcheck.sh -c "z80:hl == $sum" "$out/screen.tap" "$finish" ||
-    fail "the tape built by Reelkit alone did not load with its screen intact"
+lane screen reach "45-fuse: the tape built by Reelkit alone loads with its screen intact" \
+    -c "z80:hl == $sum" "$out/screen.tap" "$finish"
 
 # The same blocks behind a loader that loads the screen as plain code,
 # without the POKE. The tape's own loader is its 21-byte header block and a
@@ -100,9 +101,8 @@ examples/loadcheck.sh -c "z80:hl == $sum" "$out/screen.tap" "$finish" ||
 read -r low high < <(od -An -tu1 -j 21 -N 2 "$out/screen.tap")
 tail -c +$((21 + 2 + low + 256 * high + 1)) "$out/screen.tap" >>"$out/spoilt.tap"
 # Its code gets to finish, with another sum: the check above would fail it.
-examples/loadcheck.sh -c "z80:hl != $sum" "$out/spoilt.tap" "$finish" ||
-    fail "the spoilt tape did not reach finish with another sum"
-echo "45-fuse: a block name printed over the screen fails the check, as it must"
+lane spoilt reach "45-fuse: a block name printed over the screen fails the check, as it must" \
+    -c "z80:hl != $sum" "$out/spoilt.tap" "$finish"
 
 # The demo code behind an SC loader and a screen: it prints, moving the print
 # position DF_CC (23684) away from where it was before, which it keeps in IX.
@@ -112,8 +112,8 @@ printed="[23684] + 256 * [23685] != z80:ix"
 "$reelkit" +l "$out/channel.tap" channel 0x8000 0x7FFF SC
 "$reelkit" +f "$out/channel.tap" "$out/screen.scr" picture C 0x4000
 "$reelkit" +f "$out/channel.tap" "$out/demo.bin" democode C 0x8000
-examples/loadcheck.sh -c "z80:a == 17 && $printed" "$out/channel.tap" "$finish" ||
-    fail "the demo code behind an SC loader printed nothing: the screen's channel was not given back"
+lane channel reach "45-fuse: code loaded after a screen by an SC loader prints" \
+    -c "z80:a == 17 && $printed" "$out/channel.tap" "$finish"
 
 # The same blocks behind the SC loader of Reelkit 1.1.0, without the POKE
 # that gives the channel back: its code gets to finish, having printed
@@ -123,6 +123,6 @@ printf '%s\n' '10 CLEAR VAL "32767": LOAD ""SCREEN$ : POKE VAL "23739",VAL "111"
 zmakebas -a 10 -n channel -o "$out/mute.tap" "$out/mute.bas"
 read -r low high < <(od -An -tu1 -j 21 -N 2 "$out/channel.tap")
 tail -c +$((21 + 2 + low + 256 * high + 1)) "$out/channel.tap" >>"$out/mute.tap"
-examples/loadcheck.sh -c "z80:a == 17 && [23684] + 256 * [23685] == z80:ix" "$out/mute.tap" "$finish" ||
-    fail "the demo code behind a loader that keeps the channel muted did not reach finish unprinted"
-echo "45-fuse: code loaded after a screen prints, and the check fails where the channel stays muted"
+lane mute reach "45-fuse: behind a loader that keeps the channel muted it prints nothing, so the check can fail" \
+    -c "z80:a == 17 && [23684] + 256 * [23685] == z80:ix" "$out/mute.tap" "$finish"
+lanes_end

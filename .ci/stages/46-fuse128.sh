@@ -42,8 +42,9 @@ sums() { # <sum of bank 1> <sum of bank 3>: the condition at finish
     echo "z80:a == 16 && z80:hl == $screen && z80:bc == $1 && z80:de == $2 &&" \
         "z80:ix == $bank4 && z80:iy == $bank6"
 }
-examples/loadcheck.sh -m 128 -t 120 -c "$(sums "$bank1" "$bank3")" "$out/banks.tap" "$finish" ||
-    fail "banks.tap did not load on the 128K with the screen and every bank intact"
+. .ci/lanes.sh
+lane banks reach "46-fuse128: banks.tap loads on the 128K with the screen and every bank intact" \
+    -m 128 -t 120 -c "$(sums "$bank1" "$bank3")" "$out/banks.tap" "$finish"
 
 # The same loader, screen and code, then the files of banks 1 and 3 in each
 # other's place.
@@ -54,6 +55,6 @@ examples/loadcheck.sh -m 128 -t 120 -c "$(sums "$bank1" "$bank3")" "$out/banks.t
 for bank in 3 1 4 6; do
     "$reelkit" +f "$out/swapped.tap" "$out/bank$bank.bin" "bank$bank" C 0xC000
 done
-examples/loadcheck.sh -m 128 -t 120 -c "$(sums "$bank3" "$bank1")" "$out/swapped.tap" "$finish" ||
-    fail "the tape with two banks swapped did not reach finish with their sums swapped"
-echo "46-fuse128: banks load into their banks, and swapped banks fail the check, as they must"
+lane swapped reach "46-fuse128: with two bank files swapped their sums are swapped, as they must be" \
+    -m 128 -t 120 -c "$(sums "$bank3" "$bank1")" "$out/swapped.tap" "$finish"
+lanes_end

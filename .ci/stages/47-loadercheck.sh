@@ -90,24 +90,16 @@ sound() {
     listing=$("$reelkit" +i "$out/$1" | tr -d '\r') || fail "+i $1 faults it: $listing"
     ! grep -q '^Fault' <<<"$listing" || fail "+i $1 faults it: $listing"
 }
-# stuck <tape> <loadcheck options...>: Fuse ran the tape, and it did not reach finish.
-stuck() {
-    local tape=$1 output status=0
-    shift
-    output=$(examples/loadcheck.sh "$@" "$out/$tape" "$finish" 2>&1) || status=$?
-    echo "$output"
-    [ "$status" != 0 ] || fail "$tape reached finish in Fuse, though +i faults it"
-    [ "$status" = 1 ] && grep -q 'did not reach' <<<"$output" ||
-        fail "$tape could not be run in Fuse to the end of its time"
-}
+# The Fuse runs go two at a time (.ci/lanes.sh); each is judged at the end.
+. .ci/lanes.sh
 
 screen=screen.scr:C:16384
 part1=part1.bin:C:$finish
 part2=part2.bin:C:$start
 tape sound "$start" 32767 SCC "$screen" "$part2" "$part1"
 sound sound.tap
-examples/loadcheck.sh -t 8 -c "z80:hl == $(cat "$out/screen.sum")" "$out/sound.tap" "$finish" ||
-    fail "sound.tap, every faulty tape mended, did not reach finish with the screen intact"
+lane sound reach "47-loadercheck: sound.tap, every faulty tape mended, reaches finish with the screen intact" \
+    -t 8 -c "z80:hl == $(cat "$out/screen.sum")" "$out/sound.tap" "$finish"
 
 tape more "$start" 32767 SCC "$screen" "$part2"
 faulted more.tap "1: the loader loads 3 files, 2 follow it"
@@ -115,39 +107,38 @@ faulted more.tap "1: the loader loads 3 files, 2 follow it"
 cp "$out/more.tap" "$out/mended.tap"
 "$reelkit" +f "$out/mended.tap" "$out/part1.bin" part1 C "$finish"
 cmp -s "$out/mended.tap" "$out/sound.tap" || fail "more.tap with part1 appended is not sound.tap"
-stuck more.tap -t 8
-echo "47-loadercheck: a loader that loads more files than follow it waits for the tape, as +i says"
+lane more stuck "47-loadercheck: a loader that loads more files than follow it waits for the tape, as +i says" \
+    -t 8 "$out/more.tap" "$finish"
 
 tape array "$start" 32767 SCC "$screen" "$part2" part1.bin:N
 faulted array.tap '7: LOAD ""CODE finds Number array "part1", not code'
-stuck array.tap -t 8
-echo "47-loadercheck: LOAD \"\"CODE passes a number array by, as +i says"
+lane array stuck "47-loadercheck: LOAD \"\"CODE passes a number array by, as +i says" \
+    -t 8 "$out/array.tap" "$finish"
 
 tape fewer "$start" 32767 SC "$screen" "$part2" "$part1"
 faulted fewer.tap "1: the loader loads 2 files, 3 follow it"
-stuck fewer.tap -t 8
-echo "47-loadercheck: a loader that loads fewer files than follow it runs without them, as +i says"
+lane fewer stuck "47-loadercheck: a loader that loads fewer files than follow it runs without them, as +i says" \
+    -t 8 "$out/fewer.tap" "$finish"
 
 head -c 256 /dev/zero | cat "$out/screen.scr" - >"$out/long.scr"
 tape long "$start" 32767 SCC long.scr:C:16384 "$part2" "$part1"
 faulted long.tap '3: LOAD ""SCREEN$ finds "long", 7168 bytes at 16384: a screen is 6912 bytes at 16384'
-stuck long.tap -t 8
-echo "47-loadercheck: LOAD \"\"SCREEN\$ of 7168 bytes stops the loader, as +i says"
+lane long stuck "47-loadercheck: LOAD \"\"SCREEN\$ of 7168 bytes stops the loader, as +i says" \
+    -t 8 "$out/long.tap" "$finish"
 
 tape low "$start" 40000 SCC "$screen" "$part2" "$part1"
 faulted low.tap "7: \"part1\" loads at $((finish)), not above CLEAR 40000"
-stuck low.tap -t 8
-echo "47-loadercheck: code loaded over the stack below CLEAR breaks the loader, as +i says"
+lane low stuck "47-loadercheck: code loaded over the stack below CLEAR breaks the loader, as +i says" \
+    -t 8 "$out/low.tap" "$finish"
 
 tape past 65520 32767 SCC "$screen" part2.bin:C:65520 "$part1"
 faulted past.tap "5: \"part2\" ends at 65544, past 65536"
-stuck past.tap -t 8
-echo "47-loadercheck: code past 65536 is lost, as +i says"
+lane past stuck "47-loadercheck: code past 65536 is lost, as +i says" -t 8 "$out/past.tap" "$finish"
 
 tape stray 43080 32767 SCC "$screen" "$part2" "$part1"
 faulted stray.tap "1: RANDOMIZE USR 43080 is in no file the loader loads"
-stuck stray.tap -t 8
-echo "47-loadercheck: RANDOMIZE USR into no file loaded runs astray, as +i says"
+lane stray stuck "47-loadercheck: RANDOMIZE USR into no file loaded runs astray, as +i says" \
+    -t 8 "$out/stray.tap" "$finish"
 
 # The 128K: paged <name> <CLEAR address>, the loader named loader on both.
 finish=$(address paged finish)
@@ -161,9 +152,10 @@ paged() {
 }
 paged paged 32767
 sound paged.tap
-examples/loadcheck.sh -m 128 -t 20 -c 'z80:a == 17' "$out/paged.tap" "$finish" ||
-    fail "paged.tap did not reach finish on the 128K with bank 1 paged in"
+lane paged reach "47-loadercheck: paged.tap reaches finish on the 128K with bank 1 paged in" \
+    -m 128 -t 20 -c 'z80:a == 17' "$out/paged.tap" "$finish"
 paged stack 59999
 faulted stack.tap "1: CLEAR 59999 is not below 49152, where the loader pages 128K banks"
-stuck stack.tap -m 128 -t 20
-echo "47-loadercheck: a loader that pages banks over its stack breaks, as +i says"
+lane stack stuck "47-loadercheck: a loader that pages banks over its stack breaks, as +i says" \
+    -m 128 -t 20 "$out/stack.tap" "$finish"
+lanes_end

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Memory checking: the unit tests and the replayed fuzz corpus run under
-# valgrind memcheck, and the end-to-end and stress suites run the program under
-# it through REELKIT_RUNNER. Any valgrind report fails the stage. The waits for
-# files held in real time are left out: the release tests prove them natively.
+# Memory checking: the unit tests and the replayed fuzz corpus, which drive
+# every reader and every command's parts in process, run under valgrind
+# memcheck, which also sees a read of memory never written. Any valgrind
+# report fails the stage. The program itself, through the end-to-end and
+# stress suites, runs under AddressSanitizer, its leak check and
+# UndefinedBehaviorSanitizer in the asan workflow.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 command -v valgrind >/dev/null || apt-get install -y --no-install-recommends valgrind
@@ -38,16 +40,6 @@ memcheck=(valgrind -q --vgdb=no --leak-check=full --suppressions="$PWD/$build/va
 for name in number header hobeta tap commandline disk tapereader basic; do
     "${memcheck[@]}" --error-exitcode=1 "$build/fuzz/replay_$name" fuzz/corpus/$name fuzz/regressions/$name
 done
-# A distinct status, so that a report never passes for one of the program's own.
-printf '#!/bin/sh\nexec %s --error-exitcode=97 "$@"\n' "${memcheck[*]}" >"$build/valgrind-wrapper"
-chmod +x "$build/valgrind-wrapper"
-# Under valgrind, to keep time, the size limit cuts at every ninth byte, ten
-# writers share an image and thirty runs of +m are stopped by a signal: every
-# byte, forty writers and two hundred stops are the native runs'.
-REELKIT_RUNNER=$PWD/$build/valgrind-wrapper REELKIT_CUT_STEP=9 REELKIT_WRITERS=10 REELKIT_SKIP_REAL_WAITS=1 \
-    REELKIT_SIGNAL_RUNS=30 \
-    ctest --test-dir "$build" --output-on-failure -j "$(nproc)" -R '^(e2e|stress_)' \
-    -E HeldFilesAreSharedWaitedForOrRefused
 
 if [ -n "$(find "$logs" -type f -size +0)" ]; then
     find "$logs" -type f -size +0 -exec cat {} +
