@@ -124,6 +124,19 @@ for tape in "${tapes[@]}"; do
 done
 echo "42-listing: ${#tapes[@]} tapes agree with tzxlist and listbasic"
 
+# Each of them, as the other tools made it, is a tape that blocks are
+# appended to; tzxlist lists the block after its own.
+for tape in "${tapes[@]}"; do
+    [ "$tape" = info.tzx ] && continue
+    cp "$tape" "appended.${tape##*.}"
+    "$reelkit" +b "appended.${tape##*.}" numbers.bin || fail "+b to $tape refused it"
+    [ $(($(stat -c %s "appended.${tape##*.}") - $(stat -c %s "$tape"))) -ge 22 ] ||
+        fail "+b to $tape appended no block"
+    tzxlist "appended.${tape##*.}" | grep -q "Datablock length: 18" || fail "tzxlist does not list the block appended to $tape"
+done
+rm -f appended.tap appended.tzx
+echo "42-listing: each of them takes a block appended to it"
+
 # A spoilt checksum: tzxlist says FAIL, +i names the block and exits 1.
 cp pasmo.tap spoilt.tap
 printf '\x00' | dd of=spoilt.tap bs=1 seek=$(($(stat -c %s spoilt.tap) - 1)) conv=notrunc status=none
