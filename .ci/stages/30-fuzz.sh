@@ -8,7 +8,7 @@
 # build/fuzz/findings for fuzz/regressions.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-budget=${FUZZ_SECONDS:-32}
+budget=${FUZZ_SECONDS:-24}
 build=build/fuzz
 
 if ! echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
