@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Fuzzing: every libFuzzer target runs on a copy of its corpus and its saved
 # regressions, under AddressSanitizer and UndefinedBehaviorSanitizer, as many
-# at a time as there are cores. FUZZ_SECONDS (45) is the whole stage's budget,
-# shared evenly: with seven targets on two cores, four rounds of 11 s. Any
+# at a time as there are cores. FUZZ_SECONDS (24) is the whole stage's budget,
+# shared evenly: with eight targets on two cores, four rounds of 6 s. Any
 # finding fails the stage; the input that caused it is kept under
 # build/fuzz/findings for fuzz/regressions.
 set -euo pipefail
