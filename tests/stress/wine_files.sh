@@ -8,7 +8,7 @@
 # - waits about a second for a file held otherwise, then refuses it, image unchanged;
 # - +m on the full file system: a tape that does not fit beside the old one
 #   leaves the old one and no temporary file, one that fits replaces it; a
-#   read-only tape is refused at once;
+#   read-only tape is refused at once; the Linux build too leaves the old tape;
 # - +m of a tape that another program holds shared waits about a second for
 #   it, then fails with the old tape intact; let go in time, it is replaced;
 # - writes its usage text to a console.
@@ -64,6 +64,12 @@ cp "$full/image.tap" before.tap && cd "$full"
 made image.tap ../big.list
 [ "$status" = 1 ] && [[ $out == "${report}Cannot write file \"Z:${full//\//\\}\\image.tap\". "* ]] &&
     cmp -s image.tap "$work/before.tap" && [ "$(strays .)" = 0 ] || fail "+m on a full disk: $status $out"
+# The Linux build on the same full disk: the old tape, and no file of its own.
+status=0
+out=$("$native" +m image.tap ../big.list) || status=$?
+[ "$status" = 1 ] && [[ $out == "${report}Cannot write file \"$full/image.tap\". "* ]] &&
+    cmp -s image.tap "$work/before.tap" && [ -z "$(compgen -G '.image.tap.??????')" ] ||
+    fail "+m of the Linux build on a full disk: $status $out"
 made image.tap ../small.list
 [ "$status" = 0 ] && [ -z "$out" ] && cmp -s image.tap "$work/made.tap" && [ "$(strays .)" = 0 ] ||
     fail "+m that fits on a full disk: $status $out"
@@ -74,7 +80,7 @@ took=$((($(now) - start) / 1000000)) && chmod 644 image.tap
     cmp -s image.tap "$work/before.tap" && [ "$(strays .)" = 0 ] && ((took < 1000)) ||
     fail "+m of a read-only tape: $status after $took ms $out"
 cd "$work"
-echo "+m on the full disk: too big refused, small made, read-only refused"
+echo "+m on the full disk: too big refused, small made, read-only refused, on Windows and Linux"
 
 # hold <file> share|alone: reelkit_hold_file holds it until released.
 hold() {
