@@ -46,19 +46,9 @@ for again in 1 0; do
 done
 [ "$status" = 0 ] || exit "$status"
 
-# Two shards at once, one a core.
-pids=()
-for shard in 0 1; do
-    REELKIT_EXE="$PWD/build/windows/Reelkit.exe" REELKIT_RUNNER="$WINE" REELKIT_WINDOWS_PATHS=1 \
-        GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=$shard \
-        timeout 900 build/release/tests/e2e/reelkit_e2e --gtest_brief=1 >"build/windows/e2e.$shard.log" 2>&1 &
-    pids+=($!)
-done
-status=0
-for shard in 0 1; do
-    wait "${pids[shard]}" || { status=1; cat "build/windows/e2e.$shard.log"; }
-done
-[ "$status" = 0 ] || { echo "20-windows: the end-to-end suite failed under wine" >&2; exit 1; }
+. .ci/shards.sh
+REELKIT_EXE="$PWD/build/windows/Reelkit.exe" REELKIT_RUNNER="$WINE" REELKIT_WINDOWS_PATHS=1 \
+    e2e_shards build/windows/e2e || { echo "20-windows: the end-to-end suite failed under wine" >&2; exit 1; }
 
 # A tiny file system filled to the last byte, and files held by other programs.
 # Status 77: skipped, which only REELKIT_ALLOW_SKIP=1 allows.

@@ -19,7 +19,8 @@ apt-get install -y --no-install-recommends \
 export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
 cmake --preset release >/dev/null
 cmake --build --preset release --target reelkit_e2e >/dev/null
-replays=(number header hobeta tap commandline disk tapereader basic)
+. .ci/shards.sh
+replays=(fuzz/corpus/*) && replays=("${replays[@]#fuzz/corpus/}") # one folder a reader
 for cpu in aarch64 s390x; do
     echo "--- ${cpu}"
     SECONDS=0
@@ -30,19 +31,8 @@ for cpu in aarch64 s390x; do
     for name in "${replays[@]}"; do
         "$qemu" -L "$libraries" "build/$cpu/fuzz/replay_$name" "fuzz/corpus/$name" "fuzz/regressions/$name"
     done
-    # Two shards at once, one a core.
-    pids=()
-    for shard in 0 1; do
-        REELKIT_EXE="$PWD/build/$cpu/Reelkit" REELKIT_RUNNER="$qemu" REELKIT_SKIP_REAL_WAITS=1 \
-            GTEST_TOTAL_SHARDS=2 GTEST_SHARD_INDEX=$shard \
-            build/release/tests/e2e/reelkit_e2e --gtest_brief=1 \
-            --gtest_filter=-*HeldFilesAreSharedWaitedForOrRefused* >"build/$cpu/e2e.$shard.log" 2>&1 &
-        pids+=($!)
-    done
-    status=0
-    for shard in 0 1; do
-        wait "${pids[shard]}" || { status=1; cat "build/$cpu/e2e.$shard.log"; }
-    done
-    [ "$status" = 0 ] || { echo "25-cross: the end-to-end suite failed on $cpu" >&2; exit 1; }
+    REELKIT_EXE="$PWD/build/$cpu/Reelkit" REELKIT_RUNNER="$qemu" REELKIT_SKIP_REAL_WAITS=1 \
+        e2e_shards "build/$cpu/e2e" --gtest_filter=-*HeldFilesAreSharedWaitedForOrRefused* ||
+        { echo "25-cross: the end-to-end suite failed on $cpu" >&2; exit 1; }
     echo "25-cross: ${cpu} built, replayed and tested end to end in ${SECONDS} s"
 done

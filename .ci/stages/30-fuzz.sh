@@ -18,7 +18,7 @@ fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DREELKIT_FUZZ=ON -DBUILD_TESTING=OFF
-targets=(number header hobeta tap commandline disk tapereader basic)
+targets=(fuzz/corpus/*) && targets=("${targets[@]#fuzz/corpus/}") # one folder a reader
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 jobs=$(nproc)
 rounds=$(((${#targets[@]} + jobs - 1) / jobs))

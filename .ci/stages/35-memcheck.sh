@@ -37,7 +37,7 @@ EOF
 memcheck=(valgrind -q --vgdb=no --leak-check=full --suppressions="$PWD/$build/valgrind.supp"
     --log-file="$logs/%p.log")
 "${memcheck[@]}" --error-exitcode=1 "$build/tests/reelkit_tests" --gtest_brief=1
-for name in number header hobeta tap commandline disk tapereader basic; do
+for name in $(ls fuzz/corpus); do # one folder a reader
     "${memcheck[@]}" --error-exitcode=1 "$build/fuzz/replay_$name" fuzz/corpus/$name fuzz/regressions/$name
 done
 

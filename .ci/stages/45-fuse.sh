@@ -19,29 +19,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-export DEBIAN_FRONTEND=noninteractive
-apt-get install -y \
-    cmake make g++ libgtest-dev zmakebas pasmo xvfb xdotool fuse-emulator-sdl opense-basic
-
-fail() {
-    echo "45-fuse: $*" >&2
-    exit 1
-}
-
-cmake --preset release >/dev/null
-cmake --build --preset release --target Reelkit >/dev/null
-reelkit=build/release/Reelkit
-out=build/fuse
-rm -rf "$out"
-make -C examples OUT="../$out" >/dev/null
-# address <program> <label>: pasmo writes "finish EQU 0801CH" into demo.sym.
-address() { awk -v name="$2" '$1 == name { sub(/H$/, "", $3); print "0x" $3 }' "$out/$1.sym"; }
+. .ci/lanes.sh
+load_stage 45-fuse fuse
 finish=$(address demo finish)
 message=$(address demo message)
-[ -n "$finish" ] && [ -n "$message" ] || fail "no address for finish or message in $out/demo.sym"
 
-# The Fuse runs go two at a time (.ci/lanes.sh); each is judged at the end.
-. .ci/lanes.sh
+# The Fuse runs go two at a time; each is judged at the end.
 for tape in demo.tap demo.tzx; do
     lane "$tape" reach "45-fuse: $tape loads and runs" \
         -c "z80:a == 17 && z80:hl == $((message + 17))" "$out/$tape" "$finish"
@@ -89,7 +72,6 @@ echo "45-fuse: ${#words[@]} loaders, with banks and without, are what zmakebas m
 
 sum=$(cat "$out/screen.sum")
 finish=$(address check finish)
-[ -n "$finish" ] || fail "no address for finish in $out/check.sym"
 lane screen reach "45-fuse: the tape built by Reelkit alone loads with its screen intact" \
     -c "z80:hl == $sum" "$out/screen.tap" "$finish"
 

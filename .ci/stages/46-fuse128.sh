@@ -16,23 +16,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-export DEBIAN_FRONTEND=noninteractive
-apt-get install -y \
-    cmake make g++ libgtest-dev pasmo xvfb xdotool fuse-emulator-sdl opense-basic
-
-fail() {
-    echo "46-fuse128: $*" >&2
-    exit 1
-}
-
-cmake --preset release >/dev/null
-cmake --build --preset release --target Reelkit >/dev/null
-reelkit=build/release/Reelkit
-out=build/fuse128
-rm -rf "$out"
-make -C examples OUT="../$out" >/dev/null
-finish=$(awk '$1 == "finish" { sub(/H$/, "", $3); print "0x" $3 }' "$out/banks.sym")
-[ -n "$finish" ] || fail "no address for finish in $out/banks.sym"
+. .ci/lanes.sh
+load_stage 46-fuse128 fuse128
+finish=$(address banks finish)
 screen=$(cat "$out/screen.sum")
 { read -r bank1 && read -r bank3 && read -r bank4 && read -r bank6; } <"$out/banks.sum" ||
     fail "$out/banks.sum does not hold four sums"
@@ -42,7 +28,6 @@ sums() { # <sum of bank 1> <sum of bank 3>: the condition at finish
     echo "z80:a == 16 && z80:hl == $screen && z80:bc == $1 && z80:de == $2 &&" \
         "z80:ix == $bank4 && z80:iy == $bank6"
 }
-. .ci/lanes.sh
 lane banks reach "46-fuse128: banks.tap loads on the 128K with the screen and every bank intact" \
     -m 128 -t 120 -c "$(sums "$bank1" "$bank3")" "$out/banks.tap" "$finish"
 

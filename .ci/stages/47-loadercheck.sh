@@ -37,26 +37,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-export DEBIAN_FRONTEND=noninteractive
-apt-get install -y \
-    cmake make g++ libgtest-dev zmakebas pasmo xvfb xdotool fuse-emulator-sdl opense-basic
-
-fail() {
-    echo "47-loadercheck: $*" >&2
-    exit 1
-}
-
-cmake --preset release >/dev/null
-cmake --build --preset release --target Reelkit >/dev/null
-reelkit=build/release/Reelkit
-out=build/loadercheck
-rm -rf "$out"
-make -C examples OUT="../$out" >/dev/null
-# address <program> <label>: pasmo writes "finish EQU 08000H" into parts.sym.
-address() { awk -v name="$2" '$1 == name { sub(/H$/, "", $3); print "0x" $3 }' "$out/$1.sym"; }
+. .ci/lanes.sh
+load_stage 47-loadercheck loadercheck
 finish=$(address parts finish)
 start=$(address parts start)
-[ -n "$finish" ] && [ -n "$start" ] || fail "no address for finish or start in $out/parts.sym"
 
 # tape <name> <RunAddress> <ClearAddress> <Blocks> <file:type:start>...: the
 # loader, named loader on every tape, then each file by +f, named as the file
@@ -90,8 +74,7 @@ sound() {
     listing=$("$reelkit" +i "$out/$1" | tr -d '\r') || fail "+i $1 faults it: $listing"
     ! grep -q '^Fault' <<<"$listing" || fail "+i $1 faults it: $listing"
 }
-# The Fuse runs go two at a time (.ci/lanes.sh); each is judged at the end.
-. .ci/lanes.sh
+# The Fuse runs go two at a time; each is judged at the end.
 
 screen=screen.scr:C:16384
 part1=part1.bin:C:$finish
@@ -143,7 +126,6 @@ lane stray stuck "47-loadercheck: RANDOMIZE USR into no file loaded runs astray,
 # The 128K: paged <name> <CLEAR address>, the loader named loader on both.
 finish=$(address paged finish)
 start=$(address paged start)
-[ -n "$finish" ] && [ -n "$start" ] || fail "no address for finish or start in $out/paged.sym"
 paged() {
     printf '10 CLEAR %d: POKE 23388,17: OUT 32765,17: LOAD ""CODE : RANDOMIZE USR %d\n' \
         "$2" "$start" >"$out/$1.bas"
