@@ -46,13 +46,10 @@ void RunLine(std::vector<std::string> words, const std::string& directory,
     for (const std::string_view other : {"+i", "+m"})
         if (SameText(name, other))
             throw ECommandLineFormatException("Command " + name + " adds no blocks to a tape");
-    for (const auto& command : commands) {
-        if (command && SameText(command->GetName(), name)) {
-            command->Execute();
-            return;
-        }
-    }
-    throw ECommandLineFormatException("Unknown command");
+    const auto command = FindCommand(commands, name);
+    if (!command)
+        throw ECommandLineFormatException("Unknown command");
+    command->Execute();
 }
 
 } // namespace

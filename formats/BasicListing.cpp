@@ -11,6 +11,7 @@
 #include "formats/BasicListing.h"
 
 #include "formats/BasicTokens.h"
+#include "formats/LittleEndian.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -44,7 +45,7 @@ std::vector<TBasicLine> ProgramLines(std::span<const std::uint8_t> program) {
         const auto number = static_cast<std::uint16_t>(program[at] << 8 | program[at + 1]);
         if (number >= kFirstNoLine)
             break;
-        const std::size_t length = program[at + 2] | std::size_t{program[at + 3]} << 8;
+        const std::size_t length = Word(program, at + 2);
         at += kLineHead;
         const std::size_t there = std::min(length, program.size() - at);
         lines.push_back({number, program.subspan(at, there), there < length});

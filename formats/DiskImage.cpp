@@ -20,6 +20,7 @@
 #include "formats/DiskImage.h"
 
 #include "formats/HobetaSerializer.h"
+#include "formats/LittleEndian.h"
 #include "model/ZXFileInfo.h"
 #include "platform/CommandLine.h"
 #include "platform/Stream.h"
@@ -220,8 +221,7 @@ std::string DiskFileFault(const TDiskImage& image, const TDiskEntry& file) {
     if (HobetaDataLength(header) > size)
         return name + "is longer than its sectors";
     // A program's words: its length with its variables, then without them.
-    const auto word = [&](std::size_t at) { return file.fields[at] | file.fields[at + 1] << 8; };
-    if (file.fields[8] == 'B' && word(11) > word(9))
+    if (file.fields[8] == 'B' && Word(file.fields, 11) > Word(file.fields, 9))
         return name + "has a program length greater than its length";
     return {};
 }

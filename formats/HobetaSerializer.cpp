@@ -12,6 +12,7 @@
 //   +17+n 4 program only, optional: 0x80 0xAA, then the auto-start line
 #include "formats/HobetaSerializer.h"
 
+#include "formats/LittleEndian.h"
 #include "formats/TapeFormat.h"
 #include "model/ZXFileInfo.h"
 #include "platform/Exception.h"
@@ -25,10 +26,6 @@ namespace {
 constexpr std::size_t kNameSize = 8;
 constexpr std::size_t kMarkerSize = 4;
 constexpr std::uint8_t kProgramType = 'B';
-
-std::uint16_t Word(const std::uint8_t* bytes) {
-    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-}
 
 bool IsProgram(std::span<const std::uint8_t> header) {
     return header[8] == kProgramType;
@@ -60,7 +57,7 @@ std::string Name(std::span<const std::uint8_t> header) {
 } // namespace
 
 std::size_t HobetaDataLength(std::span<const std::uint8_t, kHobetaHeaderSize> header) {
-    return Word(&header[IsProgram(header) ? 9 : 11]);
+    return Word(header, IsProgram(header) ? 9 : 11);
 }
 
 std::size_t HobetaExtent(std::span<const std::uint8_t, kHobetaHeaderSize> header) {
@@ -81,7 +78,7 @@ std::vector<std::uint8_t> HobetaFile(std::span<const std::uint8_t, kHobetaFields
 
 bool IsHobetaFile(std::span<const std::uint8_t, kHobetaHeaderSize> header, std::int64_t size) {
     const std::size_t sectors = header[14];
-    return Checksum(header) == Word(&header[15]) ||
+    return Checksum(header) == Word(header, 15) ||
            (sectors > 0 &&
             size == static_cast<std::int64_t>(kHobetaHeaderSize + kSectorSize * sectors));
 }
@@ -93,19 +90,19 @@ void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info) 
     if (!IsProgram(header)) {
         info.SetFileType(zftCode);
         info.SetName(Name(header));
-        info.SetLength(Word(&header[11]));
-        info.SetStartAddress(Word(&header[9]));
+        info.SetLength(Word(header, 11));
+        info.SetStartAddress(Word(header, 9));
         return;
     }
     info.SetFileType(zftProgram);
     info.SetName(Name(header));
-    info.SetLength(Word(&header[9]));
-    info.SetProgramLength(Word(&header[11]));
+    info.SetLength(Word(header, 9));
+    info.SetProgramLength(Word(header, 11));
 
     const std::size_t markerAt = kHobetaHeaderSize + info.GetLength();
     if (bytes.size() >= markerAt + kMarkerSize && bytes[markerAt] == 0x80 &&
         bytes[markerAt + 1] == 0xAA)
-        info.SetAutoStartLine(Word(&bytes[markerAt + 2]));
+        info.SetAutoStartLine(Word(bytes, markerAt + 2));
 }
 
 void ReadHobetaData(std::span<const std::uint8_t> bytes, TStream& data) {

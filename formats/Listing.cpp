@@ -33,10 +33,12 @@
 #include "formats/BasicListing.h"
 #include "formats/DiskImage.h"
 #include "formats/HobetaSerializer.h"
+#include "formats/LittleEndian.h"
 #include "formats/LoaderCheck.h"
 #include "formats/TAPSerializer.h"
 #include "formats/TapeReader.h"
 #include "model/ZXFileInfo.h"
+#include "platform/Exception.h"
 #include "platform/Stream.h"
 
 #include <array>
@@ -51,10 +53,6 @@ constexpr std::size_t kRecordSize = 17;
 constexpr std::int64_t kHeaderBlock = kRecordSize + 2; // with its flag and checksum
 // The most of a block's fields that is read to show them: all of a text.
 constexpr std::size_t kShownFields = 3 + 65535;
-
-unsigned Word(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return at + 1 < bytes.size() ? static_cast<unsigned>(bytes[at] | bytes[at + 1] << 8u) : 0u;
-}
 
 std::string Hex(unsigned byte) {
     constexpr std::string_view kDigits = "0123456789ABCDEF";
@@ -404,6 +402,8 @@ TListing ListHobeta(TStream& file) {
     std::vector<std::uint8_t> hobeta(
         static_cast<std::size_t>(std::min<std::int64_t>(size, kHobetaHeaderSize + 65535 + 4)));
     hobeta.resize(file.ReadAt(0, hobeta.data(), hobeta.size()));
+    if (hobeta.size() < kHobetaHeaderSize)
+        throw EReadError();
     TListing listing;
     const auto header = std::span(hobeta).first<kHobetaHeaderSize>();
     const std::size_t wanted = kHobetaHeaderSize + HobetaDataLength(header);

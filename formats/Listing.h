@@ -30,7 +30,7 @@ TListing ListTape(TStream& image);
 TListing ListDisk(TStream& image);
 
 // A Hobeta file's one file, and a fault where the file is shorter than its
-// header says.
+// header says; a file shorter than a Hobeta header is a read error.
 TListing ListHobeta(TStream& file);
 
 } // namespace reelkit

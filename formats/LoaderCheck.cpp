@@ -17,6 +17,7 @@
 #include "formats/BasicListing.h"
 #include "formats/BasicLoader.h"
 #include "formats/BasicTokens.h"
+#include "model/ZXFileInfo.h"
 
 #include <algorithm>
 #include <array>
@@ -33,7 +34,6 @@ constexpr std::int64_t kScreenEnd = 23296;
 constexpr std::uint16_t kScreenLength = 6912;
 constexpr std::int64_t kProgramStart = 23755;
 constexpr std::int64_t kMemoryEnd = 65536;
-constexpr std::uint8_t kCodeType = 3;
 
 bool IsDigit(std::uint8_t c) {
     return c >= '0' && c <= '9';
@@ -323,10 +323,8 @@ private:
             return true; // CLEAR alone keeps RAMTOP where it is
         const auto address = Value("CLEAR", 0, 65535);
         // CLEAR 0 keeps RAMTOP where it is too: the ROM takes 0 for no value.
-        if (address && *address != 0 && !FStopped) {
-            FClear = *address;
+        if (address && *address != 0 && !FStopped)
             FClears.push_back(*address);
-        }
         return address.has_value();
     }
 
@@ -344,17 +342,20 @@ private:
         if (kind != btCode && kind != btScreen)
             return Unexpected();
         ++FAt;
-        std::optional<std::int64_t> address;
-        std::optional<std::int64_t> length;
+        // 0, as the ROM takes it, is no value: the file's own start, any length.
+        std::int64_t address = 0;
+        std::int64_t length = 0;
         if (kind == btCode && !AtStatementEnd()) {
-            address = Value("LOAD \"\"CODE address", 0, 65535);
-            if (!address)
+            const auto given = Value("LOAD \"\"CODE address", 0, 65535);
+            if (!given)
                 return false;
+            address = *given;
             if (Peek() == ',') {
                 ++FAt;
-                length = Value("LOAD \"\"CODE length", 0, 65535);
-                if (!length)
+                const auto most = Value("LOAD \"\"CODE length", 0, 65535);
+                if (!most)
                     return false;
+                length = *most;
             }
         }
         if (!FStopped)
@@ -429,16 +430,16 @@ private:
         FStopped = true;
     }
 
-    void LoadFile(std::uint8_t kind, std::optional<std::int64_t> address,
-                  std::optional<std::int64_t> length) {
+    // address and length as LOAD ""CODE gives them; 0 for none.
+    void LoadFile(std::uint8_t kind, std::int64_t address, std::int64_t length) {
         ++FLoads;
         if (FLoads > FFollowing.size())
             return;
         const TFollowingFile& file = FFollowing[FLoads - 1];
         const std::string statement = kind == btCode ? "LOAD \"\"CODE" : "LOAD \"\"SCREEN$";
-        if (file.type != kCodeType)
+        if (file.type != zftCode)
             return Fault(file.block, statement + " finds " + FileText(file) + ", not code");
-        std::int64_t start = address.value_or(file.start);
+        std::int64_t start = address != 0 ? address : file.start;
         if (kind == btScreen) {
             start = kScreenStart;
             if (file.length != kScreenLength || file.start != kScreenStart)
@@ -447,11 +448,11 @@ private:
                                       std::to_string(file.start) +
                                       ": a screen is 6912 bytes at 16384");
         }
-        if (length && file.length > *length)
+        if (length != 0 && file.length > length)
             Fault(file.block, statement + ' ' + std::to_string(start) + ',' +
-                                  std::to_string(*length) + " finds " + Quoted(file.name) + ", " +
+                                  std::to_string(length) + " finds " + Quoted(file.name) + ", " +
                                   std::to_string(file.length) + " bytes: more than " +
-                                  std::to_string(*length));
+                                  std::to_string(length));
         // More than a screen's length is a tape loading error.
         const std::int64_t end =
             start + (kind == btScreen ? std::min(file.length, kScreenLength) : file.length);
@@ -468,10 +469,10 @@ private:
         if ((value & 7) == FBank)
             return;
         FBank = value & 7;
-        if (!FPaged && !FClear)
+        if (!FPaged && FClears.empty())
             Fault(FProgramBlock, "the loader pages 128K banks with no CLEAR below 49152");
-        else if (!FPaged && *FClear >= kBankAddress)
-            Fault(FProgramBlock, "CLEAR " + std::to_string(*FClear) +
+        else if (!FPaged && FClears.back() >= kBankAddress)
+            Fault(FProgramBlock, "CLEAR " + std::to_string(FClears.back()) +
                                      " is not below 49152, where the loader pages 128K banks");
         FPaged = true;
     }
@@ -533,7 +534,6 @@ private:
     bool FStopped = false;
     std::size_t FLoads = 0;
     std::vector<TLoaded> FLoaded;
-    std::optional<std::int64_t> FClear;
     std::vector<std::int64_t> FClears;
     std::vector<TUsr> FUsrs;
     int FBank = 0;

@@ -189,10 +189,11 @@ void TNewTapeSerializer::ReadData(TStream& data) {
     std::size_t size = 0;
     for (const TBlocks& write : FWrites)
         size += write.bytes.size();
-    // The stream grows once, to its whole size, by its last byte.
+    // The stream grows once, to its whole size, by a last byte written over below.
     if (size > 0) {
+        const std::uint8_t last = 0;
         data.Seek(static_cast<std::int64_t>(size - 1), TSeekOrigin::soBeginning);
-        data.Write(&FWrites.back().bytes.back(), 1);
+        data.Write(&last, 1);
     }
     data.Seek(0, TSeekOrigin::soBeginning);
     for (const TBlocks& write : FWrites)

@@ -31,9 +31,6 @@ namespace {
 
 using namespace std::string_view_literals;
 
-constexpr std::array<std::uint8_t, 10> kTZXHeader = {'Z', 'X', 'T',  'a', 'p',
-                                                     'e', '!', 0x1A, 1,   20};
-constexpr std::array<std::uint8_t, 3> kTZXDataBlock = {0x10, 0xE8, 0x03};
 // The longest signature looked for.
 constexpr std::size_t kHeadSize = 23;
 

@@ -61,7 +61,7 @@ bool NamedTZX(const std::string& fileName);
 // The most bytes FrameForTZX adds to blocks: the TZX file header and each
 // block's own ID and pause. Room reserved for them spares a second buffer.
 constexpr std::size_t TZXFraming(std::size_t blocks) {
-    return 10 + 3 * blocks;
+    return kTZXHeader.size() + kTZXDataBlock.size() * blocks;
 }
 
 // Blocks in TAP form, laid out one after another from the offsets in starts,

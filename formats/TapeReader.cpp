@@ -46,20 +46,15 @@
 //   any other ID                         4      0, 4, bytes (the rule for IDs to come)
 #include "formats/TapeReader.h"
 
+#include "formats/LittleEndian.h"
 #include "platform/Stream.h"
 
 #include <algorithm>
 #include <cstring>
 #include <span>
-#include <string_view>
 
 namespace reelkit {
 namespace {
-
-using namespace std::string_view_literals;
-
-constexpr auto kTZXSignature = "ZXTape!\x1A"sv;
-constexpr std::size_t kTZXHeaderSize = 10;
 
 struct TLayout {
     std::uint8_t fixed;
@@ -116,13 +111,6 @@ TLayout LayoutOf(std::uint8_t id) {
     }
 }
 
-std::uint64_t Little(std::span<const std::uint8_t> bytes) {
-    std::uint64_t value = 0;
-    for (std::size_t i = bytes.size(); i-- > 0;)
-        value = value << 8 | bytes[i];
-    return value;
-}
-
 std::string Bytes(std::int64_t count) {
     return std::to_string(count) + (count == 1 ? " byte" : " bytes");
 }
@@ -130,13 +118,12 @@ std::string Bytes(std::int64_t count) {
 } // namespace
 
 TTapeReader::TTapeReader(TStream& image) : FImage(image), FSize(image.GetSize()) {
-    const auto head = Peek(0, kTZXHeaderSize);
-    if (head.size() >= kTZXSignature.size() &&
-        std::equal(kTZXSignature.begin(), kTZXSignature.end(), head.begin(),
-                   [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; })) {
+    const auto head = Peek(0, kTZXHeader.size());
+    if (head.size() >= kTZXSignatureSize &&
+        std::equal(kTZXHeader.begin(), kTZXHeader.begin() + kTZXSignatureSize, head.begin())) {
         FKind = tkTZX;
-        FNext = static_cast<std::int64_t>(kTZXHeaderSize);
-        if (head.size() < kTZXHeaderSize)
+        FNext = static_cast<std::int64_t>(kTZXHeader.size());
+        if (head.size() < kTZXHeader.size())
             Refuse("cut short", 0);
         else if (head[8] != 1)
             Refuse("of version " + std::to_string(head[8]) + "." + std::to_string(head[9]) +

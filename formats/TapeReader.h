@@ -13,6 +13,14 @@ namespace reelkit {
 
 class TStream;
 
+// The header a TZX image starts with, as Reelkit writes it (version 1.20):
+// its first 8 bytes are the signature, "ZXTape!" and 0x1A. A TAP block goes
+// into a TZX image behind a standard-speed data block's ID and pause (1000 ms).
+inline constexpr std::array<std::uint8_t, 10> kTZXHeader = {'Z', 'X', 'T',  'a', 'p',
+                                                            'e', '!', 0x1A, 1,   20};
+inline constexpr std::size_t kTZXSignatureSize = 8;
+inline constexpr std::array<std::uint8_t, 3> kTZXDataBlock = {0x10, 0xE8, 0x03};
+
 // The tape image formats the reader walks. tkNone: a file that is neither.
 enum TTapeKind : std::uint8_t { tkNone, tkTAP, tkTZX };
 

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Any bytes as a Hobeta file: a header and data that agree with the file, or a
 // clean report; a file that is a tape or disk image is refused as one, before
-// anything else is read.
+// anything else is read. Listed as +i lists it, it gives its lines, or a read
+// error where it is shorter than a header.
 #include "FuzzSupport.h"
 #include "formats/HobetaSerializer.h"
+#include "formats/Listing.h"
 #include "formats/TapeFormat.h"
 #include "model/ZXFileInfo.h"
 #include "platform/Exception.h"
@@ -20,6 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TMemoryStream input;
     input.Write(data, size);
     const std::string wrong = WrongInput(input, "a Hobeta file");
+    try {
+        Check(!ListHobeta(input).lines.empty() && size >= 17, "listed");
+    } catch (const EReadError&) {
+        Check(size < 17, "a listing's read error");
+    }
     TZXFileInfo header(zftUndefined);
     TMemoryStream stream;
     try {

@@ -132,6 +132,19 @@ int Lock(int fd, int operation, bool& locked) {
     }
 }
 
+// Writes all count bytes, or stops at the first failure: its errno value
+// (ENOSPC for a write that put nothing); done counts what went out.
+int WriteAll(int fd, const unsigned char* bytes, std::size_t count, std::size_t& done) {
+    for (done = 0; done < count;) {
+        const ssize_t put = FileCalls().write(fd, bytes + done, count - done);
+        if (put > 0)
+            done += static_cast<std::size_t>(put);
+        else if (put == 0 || errno != EINTR)
+            return put == 0 ? ENOSPC : errno;
+    }
+    return 0;
+}
+
 } // namespace
 
 TFileCalls& FileCalls() {
@@ -234,14 +247,8 @@ void TFileStream::Replace(const std::string& fileName, std::span<const std::uint
         ::umask(mode);
         mode = 0666 & ~mode;
     }
-    int error = 0;
-    for (std::size_t done = 0; done < bytes.size() && error == 0;) {
-        const ssize_t put = FileCalls().write(fd, bytes.data() + done, bytes.size() - done);
-        if (put > 0)
-            done += static_cast<std::size_t>(put);
-        else if (put == 0 || errno != EINTR)
-            error = put == 0 ? ENOSPC : errno;
-    }
+    std::size_t done = 0;
+    int error = WriteAll(fd, bytes.data(), bytes.size(), done);
     if (error == 0 && ::fchmod(fd, mode) != 0)
         error = errno;
     if (error == 0 && FileCalls().flushNeeded(fd) && FileCalls().fdatasync(fd) != 0)
@@ -300,19 +307,12 @@ std::size_t TFileStream::ReadAt(std::int64_t offset, void* buffer, std::size_t c
 }
 
 std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
-    const auto* bytes = static_cast<const unsigned char*>(buffer);
     std::size_t done = 0;
-    while (done < count) {
-        const ssize_t put = FileCalls().write(Descriptor(FHandle), bytes + done, count - done);
-        if (put > 0) {
-            done += static_cast<std::size_t>(put);
-            FWritten += put;
-            continue;
-        }
-        const int error = put < 0 ? errno : ENOSPC;
-        if (error != EINTR)
-            throw EWriteError(ExpandFileName(FFileName), std::strerror(error));
-    }
+    const int error =
+        WriteAll(Descriptor(FHandle), static_cast<const unsigned char*>(buffer), count, done);
+    FWritten += static_cast<std::int64_t>(done);
+    if (error != 0)
+        throw EWriteError(ExpandFileName(FFileName), std::strerror(error));
     return done;
 }
 

@@ -103,6 +103,20 @@ DWORD Part(std::size_t count) {
     return static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
 }
 
+// Writes all count bytes, or stops at the first failure: its error code
+// (ERROR_DISK_FULL for a write that put nothing); done counts what went out.
+DWORD WriteAll(HANDLE handle, const unsigned char* bytes, std::size_t count, std::size_t& done) {
+    for (done = 0; done < count;) {
+        DWORD put = 0;
+        if (!::WriteFile(handle, bytes + done, Part(count - done), &put, nullptr))
+            return ::GetLastError();
+        if (put == 0)
+            return ERROR_DISK_FULL;
+        done += put;
+    }
+    return ERROR_SUCCESS;
+}
+
 } // namespace
 
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileName(fileName) {
@@ -173,18 +187,11 @@ void TFileStream::Replace(const std::string& fileName, std::span<const std::uint
     DWORD error = ERROR_SUCCESS;
     const HANDLE handle = ::CreateFileA(temporary.data(), GENERIC_WRITE, 0, nullptr,
                                         TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::size_t done = 0;
     if (handle == INVALID_HANDLE_VALUE)
         error = ::GetLastError();
-    for (std::size_t done = 0; handle != INVALID_HANDLE_VALUE && done < bytes.size();) {
-        DWORD put = 0;
-        if (!::WriteFile(handle, bytes.data() + done, Part(bytes.size() - done), &put, nullptr) ||
-            put == 0) {
-            error =
-                put == 0 && ::GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : ::GetLastError();
-            break;
-        }
-        done += put;
-    }
+    else
+        error = WriteAll(handle, bytes.data(), bytes.size(), done);
     if (handle != INVALID_HANDLE_VALUE) {
         if (error == ERROR_SUCCESS && MayBeRemote(handle) && !::FlushFileBuffers(handle))
             error = ::GetLastError();
@@ -257,19 +264,12 @@ std::size_t TFileStream::ReadAt(std::int64_t offset, void* buffer, std::size_t c
 }
 
 std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
-    const auto* bytes = static_cast<const unsigned char*>(buffer);
     std::size_t done = 0;
-    while (done < count) {
-        DWORD put = 0;
-        if (!::WriteFile(Handle(FHandle), bytes + done, Part(count - done), &put, nullptr)) {
-            const DWORD error = ::GetLastError();
-            throw EWriteError(ExpandFileName(FFileName), SystemText(error));
-        }
-        if (put == 0)
-            throw EWriteError(ExpandFileName(FFileName), SystemText(ERROR_DISK_FULL));
-        done += put;
-        FWritten += put;
-    }
+    const DWORD error =
+        WriteAll(Handle(FHandle), static_cast<const unsigned char*>(buffer), count, done);
+    FWritten += static_cast<std::int64_t>(done);
+    if (error != ERROR_SUCCESS)
+        throw EWriteError(ExpandFileName(FFileName), SystemText(error));
     return done;
 }
 

@@ -13,9 +13,17 @@
 #include "commands/MakeTapeCommand.h"
 #include "formats/HobetaSerializer.h"
 #include "formats/TAPSerializer.h"
+#include "platform/CommandLine.h"
 #include "shell/CommandLineHelperUnit.h"
 
 namespace reelkit {
+
+std::shared_ptr<ICommand> FindCommand(const TCommandTable& commands, std::string_view name) {
+    for (const auto& command : commands)
+        if (SameText(command->GetName(), name))
+            return command;
+    return nullptr;
+}
 
 std::shared_ptr<ICommandLineHelper>
 TClassFactory::CreateCommandLineHelper(std::vector<std::string> arguments, std::string directory) {

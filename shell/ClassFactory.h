@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace reelkit {
@@ -16,6 +17,9 @@ enum TSerializerKind : std::uint8_t { skTAP = 0, skHobeta = 1, skNewTape = 2 };
 
 // The commands in the order they are searched and listed in the usage text.
 using TCommandTable = std::array<std::shared_ptr<ICommand>, 10>;
+
+// The command whose switch is name, whatever its case; none when no command has it.
+std::shared_ptr<ICommand> FindCommand(const TCommandTable& commands, std::string_view name);
 
 // The one place that names the concrete reader, commands and serializers.
 class TClassFactory {

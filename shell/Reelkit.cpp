@@ -70,13 +70,11 @@ TExitStatus Run(int argc, char** argv) {
             ConsoleWriteLine("Reelkit " REELKIT_VERSION);
             return esSuccess;
         }
-        for (const auto& command : commands) {
-            if (SameText(command->GetName(), commandSwitch)) {
-                command->Execute();
-                return esSuccess;
-            }
-        }
-        throw ECommandLineFormatException("Unknown command");
+        const auto command = FindCommand(commands, commandSwitch);
+        if (!command)
+            throw ECommandLineFormatException("Unknown command");
+        command->Execute();
+        return esSuccess;
     } catch (const EFaultsFound&) {
         return esFailure;
     } catch (const ECommandLineFormatException& e) {

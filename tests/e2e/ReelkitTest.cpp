@@ -248,18 +248,8 @@ std::string RealHobeta(const char* name, char type, std::size_t w9, std::size_t 
 const std::string kFaults = Header(3, "x", 5, 0x8000) + Block(0xFF, "abc") +
                             Bytes({4, 0, 0xFF, 'a', 'b', 0}) + Header(3, "y", 1, 0);
 
-// Tapes of an SC loader and the files after it: whole, and with a fault of
-// each kind the loader check finds.
 const std::string kScreenFile = Header(3, "scr", 6912, 16384) + Block(0xFF, Pattern(6912));
 const std::string kCodeFile = Header(3, "code", 3, 32768) + kData3;
-const std::string kLoaderTapes[][2] = {
-    {"sound.tap", kLoaderFileSC + kScreenFile + kCodeFile},
-    {"fewer.tap", kLoaderFileSC + kScreenFile},
-    {"more.tap", kLoaderFileSC + kScreenFile + kCodeFile + kCodeFile},
-    {"notscreen.tap",
-     kLoaderFileSC + Header(3, "pic", 100, 32768) + Block(0xFF, Pattern(100)) + kCodeFile},
-    {"low.tap", kLoaderFileSC + kScreenFile + Header(3, "code", 3, 24000) + kData3},
-    {"array.tap", kLoaderFileSC + kScreenFile + Header(1, "nums", 3, 0x8100) + kData3}};
 
 // clang-format off
 // Every test starts with these files, and with "dir", a directory.
@@ -286,8 +276,13 @@ const std::vector<std::pair<std::string, std::string>> kFiles = {
     {"cutblock.tzx", kTZXHeader + TZX(kData3).substr(0, 6)}, {"tap17", Block(0xFF, Pattern(13))},
     {"faults.tap", kFaults}, {"real.$B", RealHobeta("DEMO    ", 'B', 5, 3, kHello + Bytes({0x80, 0xAA, 10, 0}))},
     {"cut.$C", RealHobeta("CODE    ", 'C', 0x8000, 300, Pattern(300), 217)},
-    {kLoaderTapes[0][0], kLoaderTapes[0][1]}, {kLoaderTapes[1][0], kLoaderTapes[1][1]}, {kLoaderTapes[2][0], kLoaderTapes[2][1]},
-    {kLoaderTapes[3][0], kLoaderTapes[3][1]}, {kLoaderTapes[4][0], kLoaderTapes[4][1]}, {kLoaderTapes[5][0], kLoaderTapes[5][1]}};
+    // Tapes of an SC loader and the files after it: whole, and with a fault of
+    // each kind the loader check finds.
+    {"sound.tap", kLoaderFileSC + kScreenFile + kCodeFile}, {"fewer.tap", kLoaderFileSC + kScreenFile},
+    {"more.tap", kLoaderFileSC + kScreenFile + kCodeFile + kCodeFile},
+    {"notscreen.tap", kLoaderFileSC + Header(3, "pic", 100, 32768) + Block(0xFF, Pattern(100)) + kCodeFile},
+    {"low.tap", kLoaderFileSC + kScreenFile + Header(3, "code", 3, 24000) + kData3},
+    {"array.tap", kLoaderFileSC + kScreenFile + Header(1, "nums", 3, 0x8100) + kData3}};
 
 struct TCase {
     TArgs args;

@@ -141,6 +141,11 @@ TEST(LoaderCheck, RulesGiveTheirFaults) {
          {Code(3, 35000)},
          "3: \"f3\" loads at 35000, not above CLEAR 40000\n"},
         {"LOAD \"\"CODE 65500", {Code(3, 0)}, "3: \"f3\" ends at 65600, past 65536\n"},
+        // 0 is no value: the file's own start, and any length.
+        {"LOAD \"\"CODE 0,0: RANDOMIZE USR 32768", {Code(3, 32768)}, "sound"},
+        {"CLEAR 24999: LOAD \"\"CODE 0",
+         {Code(3, 24000)},
+         "3: \"f3\" loads at 24000, not above CLEAR 24999\n"},
         {"LOAD \"\"CODE 32768,99: RANDOMIZE USR 32867",
          {Code(3, 0)},
          "3: LOAD \"\"CODE 32768,99 finds \"f3\", 100 bytes: more than 99\n"},

@@ -2,6 +2,7 @@
 #include "formats/TAPSerializer.h"
 #include "TestSupport.h"
 #include "formats/BlockLength.h"
+#include "platform/MemoryStream.h"
 
 #include <limits>
 
@@ -96,6 +97,29 @@ TEST_F(TAPSerializerTest, HeaderRecordFields) {
         const TBytes image = ReadBytes(Image());
         ASSERT_EQ(image.size(), 21u);
         EXPECT_EQ(std::string(image.begin() + 3, image.end() - 1), record) << header->GetName();
+    }
+}
+
+// A tape made anew gives its writes in order, framed as a TZX image where its
+// name asks for one, and a write of no files adds nothing, wherever it comes.
+TEST(NewTapeSerializer, GivesItsWritesOnce) {
+    const TAction noFiles = [](ISerializer& s) { s.WriteFiles({}); };
+    const TBytes block = {0x05, 0x00, 0xFF, 1, 2, 3, 0xFF};
+    const TBytes tzx = {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20};
+    const std::tuple<std::string, std::vector<TAction>, TBytes> cases[] = {
+        {"n.tap", {}, {}},
+        {"n.tap", {noFiles}, {}},
+        {"n.tap", {Block({1, 2, 3}, 3), noFiles}, block},
+        {"n.tap", {noFiles, Block({1, 2, 3}, 3), noFiles, Block({1, 2, 3}, 3)}, Cat(block, block)},
+        {"n.tzx", {}, tzx},
+        {"n.TZX", {Block({1, 2, 3}, 3), noFiles}, Cat(tzx, Cat({0x10, 0xE8, 0x03}, block))}};
+    for (const auto& [name, writes, bytes] : cases) {
+        TNewTapeSerializer tape(name);
+        for (const TAction& write : writes)
+            write(tape);
+        TMemoryStream made;
+        tape.ReadData(made);
+        EXPECT_EQ(made.Bytes(), bytes) << name << ", " << writes.size() << " writes";
     }
 }
 

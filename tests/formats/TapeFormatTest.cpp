@@ -8,7 +8,7 @@ using namespace std::string_view_literals;
 
 namespace {
 
-const TBytes kTZXHeader = {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20};
+const TBytes kTZXFileHeader = {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20};
 const TBytes kTZXBlock = {0x10, 0xE8, 0x03};
 // "abc", code at 32768, data 1 2 3 4 5: a header block and a data block.
 const TBytes kHeader = {0x13, 0x00, 0x00, 0x03, 0x61, 0x62, 0x63, 0x20, 0x20, 0x20, 0x20,
@@ -51,7 +51,7 @@ TEST_F(TapeFormatTest, ImageDecidesTheFormatOrRefusesTheAppend) {
          {},
          "The file is a TZX image whose header is of version 2.0; only version 1 is read"},
         {"t.tzx",
-         Cat(kTZXHeader, {0x10, 0xE8, 0x03, 7, 0, 0xFF, 1, 2}),
+         Cat(kTZXFileHeader, {0x10, 0xE8, 0x03, 7, 0, 0xFF, 1, 2}),
          {},
          "The file is a TZX image whose block 1 is cut short by 4 bytes"},
         {"t.tap",
@@ -64,11 +64,11 @@ TEST_F(TapeFormatTest, ImageDecidesTheFormatOrRefusesTheAppend) {
          "The file is a TAP image whose block 3 is cut short by 2 bytes"},
         {"t.tap", Cat({0x03, 0x00, 0xFF, 0x01, 0xFF}, kTAP), {}, kNeither},
         {"t.tap", {}, kTAP, ""},
-        {"t.tzx", {}, Cat(kTZXHeader, kTZX), ""},
-        {"t.TzX", {}, Cat(kTZXHeader, kTZX), ""},
+        {"t.tzx", {}, Cat(kTZXFileHeader, kTZX), ""},
+        {"t.TzX", {}, Cat(kTZXFileHeader, kTZX), ""},
         {"t.tzx.tmp", {}, kTAP, ""},
-        {"t.tzx", kTZXHeader, kTZX, ""},
-        {"t.tap", Cat(kTZXHeader, {0x20, 0x01, 0}), kTZX, ""},
+        {"t.tzx", kTZXFileHeader, kTZX, ""},
+        {"t.tap", Cat(kTZXFileHeader, {0x20, 0x01, 0}), kTZX, ""},
         {"t.tzx", {0x02, 0x00, 0xFF, 0xFF}, kTAP, ""},
         {"t.tap",
          {0x02, 0x00, 0xFF, 0xFF, 0x77},

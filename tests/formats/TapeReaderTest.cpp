@@ -9,7 +9,7 @@ using namespace reelkit::test;
 
 namespace {
 
-const TBytes kTZXHeader = {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20};
+const TBytes kTZXFileHeader = {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20};
 // A data block of three bytes, in TAP form from its flag on.
 const TBytes kData = {0xFF, 1, 2, 3, 0xFF};
 
@@ -92,14 +92,14 @@ TEST(TapeReader, WalksEveryTZXBlockLayout) {
         if (dataAt > 0)
             expected << '/' << 10 + dataAt << '+' << kData.size();
         expected << " 32@" << 10 + block.size() << "+3 ";
-        EXPECT_EQ(Walk(Cat(Cat(kTZXHeader, block), {0x20, 0, 0})), expected.str());
+        EXPECT_EQ(Walk(Cat(Cat(kTZXFileHeader, block), {0x20, 0, 0})), expected.str());
     }
 }
 
 // Cut at every byte, an image reads as far as its whole blocks go and then
 // names the block that is cut short, and by how much where its length says.
 TEST(TapeReader, TruncatedImageFaultsAtTheCutBlock) {
-    TBytes tzx = kTZXHeader;
+    TBytes tzx = kTZXFileHeader;
     std::vector<std::size_t> ends;
     for (const auto& layout : kLayouts) {
         tzx = Cat(tzx, layout.block);
@@ -160,14 +160,14 @@ TEST(TapeReader, TAPImageIsToldByItsFirstBlock) {
         {{2, 0, 0xFF, 0xFF, 0, 0},
          "16@0+4/2+2 !2 too short for a flag and a checksum: its length is 0"},
         {{2, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0}, "16@0+4/2+2 !2 cut short by 65534 bytes"},
-        {Cat(kTZXHeader, {}), ""},
+        {Cat(kTZXFileHeader, {}), ""},
         {{'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 2, 0},
          "!0 of version 2.0; only version 1 is read"},
         {{'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1}, "!0 cut short"},
         {{'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1B, 1, 20}, "?"},
-        {Cat(kTZXHeader, {0x10, 0, 0, 0xFF, 0xFF}), "!1 cut short by 65535 bytes"},
-        {Cat(kTZXHeader, {0x19, 0xFF, 0xFF, 0xFF, 0xFF}), "!1 cut short by 4294967295 bytes"},
-        {Cat(kTZXHeader, {0x10, 0, 0, 0, 0}), "16@10+5 "}};
+        {Cat(kTZXFileHeader, {0x10, 0, 0, 0xFF, 0xFF}), "!1 cut short by 65535 bytes"},
+        {Cat(kTZXFileHeader, {0x19, 0xFF, 0xFF, 0xFF, 0xFF}), "!1 cut short by 4294967295 bytes"},
+        {Cat(kTZXFileHeader, {0x10, 0, 0, 0, 0}), "16@10+5 "}};
     for (std::size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(Walk(cases[i].first), cases[i].second) << i;
 }
@@ -182,9 +182,10 @@ TEST(TapeReader, DataAndParityOfABlock) {
         sum ^= byte;
     big.push_back(sum);
     const auto length = static_cast<std::uint16_t>(big.size());
-    const TBytes image = Cat(Cat(kTZXHeader, {0x10, 0, 0, static_cast<std::uint8_t>(length & 0xFF),
-                                              static_cast<std::uint8_t>(length >> 8)}),
-                             big);
+    const TBytes image =
+        Cat(Cat(kTZXFileHeader, {0x10, 0, 0, static_cast<std::uint8_t>(length & 0xFF),
+                                 static_cast<std::uint8_t>(length >> 8)}),
+            big);
     const auto stream = Stream(image);
     TTapeReader reader(*stream);
     const auto block = reader.Next();
