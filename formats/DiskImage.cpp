@@ -20,7 +20,6 @@
 #include "formats/DiskImage.h"
 
 #include "formats/HobetaSerializer.h"
-#include "formats/LittleEndian.h"
 #include "model/ZXFileInfo.h"
 #include "platform/CommandLine.h"
 #include "platform/Stream.h"
@@ -142,12 +141,18 @@ std::string CatalogueName(const TDiskEntry& file) {
     return {name.begin(), end.base()};
 }
 
+// The first bytes of a file, as far as its kind shows in them.
+std::vector<std::uint8_t> Head(TStream& file) {
+    std::vector<std::uint8_t> head(kKindReach);
+    head.resize(file.ReadAt(0, head.data(), head.size()));
+    return head;
+}
+
 } // namespace
 
 TDiskImage ReadDiskImage(TStream& file) {
     const std::int64_t size = file.GetSize();
-    std::vector<std::uint8_t> bytes(kKindReach);
-    bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
+    std::vector<std::uint8_t> bytes = Head(file);
     const std::optional<TDiskKind> kind = DiskKindOf(bytes, size);
     if (!kind)
         throw EAppException("File is not a TRD or SCL disk image");
@@ -170,15 +175,12 @@ TDiskImage ReadDiskImage(TStream& file) {
 }
 
 bool HasDiskSignature(TStream& file) {
-    std::vector<std::uint8_t> head(kKindReach);
-    head.resize(file.ReadAt(0, head.data(), head.size()));
-    return DiskKindOf(head, file.GetSize()).has_value();
+    return DiskKindOf(Head(file), file.GetSize()).has_value();
 }
 
 std::string DiskImageKind(TStream& file) {
     const std::int64_t size = file.GetSize();
-    std::vector<std::uint8_t> head(kKindReach);
-    head.resize(file.ReadAt(0, head.data(), head.size()));
+    const std::vector<std::uint8_t> head = Head(file);
     const std::optional<TDiskKind> kind = DiskKindOf(head, size);
     if (kind == dkTRD)
         return "a TRD disk image";
@@ -216,12 +218,9 @@ std::string DiskFileFault(const TDiskImage& image, const TDiskEntry& file) {
     const std::string name = "Disk file \"" + DiskFileName(file) + "\" ";
     if (!file.offset || *file.offset > imageSize || imageSize - *file.offset < size)
         return name + "does not fit in the disk image";
-    std::array<std::uint8_t, kHobetaHeaderSize> header{};
-    std::copy_n(file.fields.begin(), kHobetaFieldsSize, header.begin());
-    if (HobetaDataLength(header) > size)
+    if (HobetaDataLength(file.fields) > size)
         return name + "is longer than its sectors";
-    // A program's words: its length with its variables, then without them.
-    if (file.fields[8] == 'B' && Word(file.fields, 11) > Word(file.fields, 9))
+    if (HobetaProgramTooLong(file.fields))
         return name + "has a program length greater than its length";
     return {};
 }

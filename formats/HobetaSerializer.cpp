@@ -56,8 +56,12 @@ std::string Name(std::span<const std::uint8_t> header) {
 
 } // namespace
 
-std::size_t HobetaDataLength(std::span<const std::uint8_t, kHobetaHeaderSize> header) {
+std::size_t HobetaDataLength(std::span<const std::uint8_t> header) {
     return Word(header, IsProgram(header) ? 9 : 11);
+}
+
+bool HobetaProgramTooLong(std::span<const std::uint8_t> header) {
+    return IsProgram(header) && Word(header, 11) > Word(header, 9);
 }
 
 std::size_t HobetaExtent(std::span<const std::uint8_t, kHobetaHeaderSize> header) {

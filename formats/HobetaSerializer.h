@@ -26,8 +26,12 @@ constexpr std::size_t kSectorSize = 256;
 // file's first part only: what is missing is "Stream read error" where needed.
 void ReadHobetaFileInfo(std::span<const std::uint8_t> bytes, IZXFileInfo& info);
 void ReadHobetaData(std::span<const std::uint8_t> bytes, TStream& data);
-// How many data bytes the header announces, the marker left out.
-std::size_t HobetaDataLength(std::span<const std::uint8_t, kHobetaHeaderSize> header);
+// How many data bytes a header announces, the marker left out; header may be
+// its first 13 bytes, the fields a TR-DOS catalogue holds.
+std::size_t HobetaDataLength(std::span<const std::uint8_t> header);
+// True for a program whose length without its variables (the second word) is
+// more than its length (the first), which the conversion refuses.
+bool HobetaProgramTooLong(std::span<const std::uint8_t> header);
 // A Hobeta file of a TR-DOS file: its catalogue's first 13 bytes (name, type,
 // the two words), the sector count and checksum, then its sectors.
 std::vector<std::uint8_t> HobetaFile(std::span<const std::uint8_t, kHobetaFieldsSize> fields,

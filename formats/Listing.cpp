@@ -108,8 +108,6 @@ std::string DescribeTZX(std::span<const std::uint8_t> block, std::int64_t size) 
         return ", pause " + std::to_string(Word(field, at)) + " ms";
     };
     switch (block[0]) {
-    case 0x10:
-        return "Standard speed data" + pause(0);
     case 0x11:
         return "Turbo speed data" + pause(13);
     case 0x12:
@@ -206,6 +204,18 @@ struct TShown {
     int header = 0; // the block number of a data block's header
 };
 
+void Summarise(TListing& listing, const std::string& what) {
+    listing.lines.push_back(what + ", " +
+                            (listing.faults.empty()
+                                 ? "no faults"
+                                 : Count(std::ssize(listing.faults), "fault", "faults")));
+}
+
+void AddFault(TListing& listing, const std::string& where, const std::string& fault) {
+    listing.lines.push_back("Fault in " + where + ": " + fault);
+    listing.faults.push_back(listing.lines.back());
+}
+
 class TTapeLister {
 public:
     explicit TTapeLister(TStream& image) : FReader(image) {}
@@ -217,8 +227,7 @@ public:
             NoDataFor(*FPendingHeader);
         TListing listing;
         const auto fault = [&](int block, const std::string& text) {
-            listing.lines.push_back("Fault in block " + std::to_string(block) + ": " + text);
-            listing.faults.push_back(listing.lines.back());
+            AddFault(listing, "block " + std::to_string(block), text);
         };
         for (std::size_t i = 0; i < FBlocks.size(); ++i) {
             const TShown& shown = FBlocks[i];
@@ -236,19 +245,17 @@ public:
             for (const TLoaderFault& loader : check.faults)
                 fault(loader.block, loader.text);
         }
+        // A block cut short counts as one.
+        int blocks = static_cast<int>(FBlocks.size());
         if (const auto& cut = FReader.Fault()) {
-            listing.lines.push_back(
-                "Fault in " +
-                (cut->block == 0 ? "the header" : "block " + std::to_string(cut->block)) + ": " +
-                cut->what);
-            listing.faults.push_back(listing.lines.back());
+            if (cut->block == 0) {
+                AddFault(listing, "the header", cut->what);
+            } else {
+                fault(cut->block, cut->what);
+                ++blocks;
+            }
         }
-        listing.blocks =
-            static_cast<int>(FBlocks.size()) + (FReader.Fault() && FReader.Fault()->block > 0);
-        listing.lines.push_back(Count(listing.blocks, "block", "blocks") + ", " +
-                                (listing.faults.empty()
-                                     ? "no faults"
-                                     : Count(std::ssize(listing.faults), "fault", "faults")));
+        Summarise(listing, Count(blocks, "block", "blocks"));
         return listing;
     }
 
@@ -257,7 +264,7 @@ private:
         TShown& shown = FBlocks.emplace_back();
         shown.number = static_cast<int>(FBlocks.size());
         std::string prefix;
-        if (FReader.Kind() == tkTZX && block.id != 0x10) {
+        if (block.id != 0x10) { // a TAP block has the ID too
             const auto fields = FReader.Read(
                 block.offset,
                 static_cast<std::size_t>(std::min<std::int64_t>(block.size, kShownFields)));
@@ -351,18 +358,6 @@ std::string DescribeHobeta(std::span<const std::uint8_t> hobeta) {
     return DescribeRecord(HeaderRecord(header));
 }
 
-void Summarise(TListing& listing, const std::string& what) {
-    listing.lines.push_back(what + ", " +
-                            (listing.faults.empty()
-                                 ? "no faults"
-                                 : Count(std::ssize(listing.faults), "fault", "faults")));
-}
-
-void AddFault(TListing& listing, const std::string& where, const std::string& fault) {
-    listing.lines.push_back("Fault in " + where + ": " + fault);
-    listing.faults.push_back(listing.lines.back());
-}
-
 } // namespace
 
 TListing ListTape(TStream& image) {
@@ -408,7 +403,7 @@ TListing ListHobeta(TStream& file) {
     const auto header = std::span(hobeta).first<kHobetaHeaderSize>();
     const std::size_t wanted = kHobetaHeaderSize + HobetaDataLength(header);
     std::string line = "Hobeta file, " + Count(header[14], "sector", "sectors");
-    if (header[8] == 'B' && Word(header, 11) > Word(header, 9)) {
+    if (HobetaProgramTooLong(header)) {
         listing.lines.push_back(line);
         AddFault(listing, "the file", "its program length is greater than its length");
     } else if (static_cast<std::size_t>(size) < wanted) {

@@ -14,7 +14,6 @@ class TStream;
 struct TListing {
     std::vector<std::string> lines;
     std::vector<std::string> faults; // the fault lines alone, in order
-    int blocks = 0;                  // a tape's blocks, the last one cut short included
 };
 
 // A TAP or TZX image (one that TTapeReader reads as either). Each block in the

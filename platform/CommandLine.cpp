@@ -9,6 +9,31 @@ bool IsSeparator(char c) {
     return code >= 1 && code <= 32;
 }
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The words of line between separators; a double quote opens or closes a
+// stretch in which separators count as text, and makes a word, if an empty one.
+template <typename TIsSeparator>
+std::vector<std::string> Split(std::string_view line, TIsSeparator isSeparator) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    for (;;) {
+        while (i < line.size() && isSeparator(line[i]))
+            ++i;
+        if (i == line.size())
+            return words;
+        std::string& word = words.emplace_back();
+        for (bool quoted = false; i < line.size() && (quoted || !isSeparator(line[i])); ++i) {
+            if (line[i] == '"')
+                quoted = !quoted;
+            else
+                word += line[i];
+        }
+    }
+}
+
 } // namespace
 
 bool SameText(std::string_view a, std::string_view b) {
@@ -22,46 +47,14 @@ bool SameText(std::string_view a, std::string_view b) {
 }
 
 std::vector<std::string> SplitCommandLine(std::string_view line) {
-    std::vector<std::string> arguments;
-    std::size_t i = 0;
-    for (;;) {
-        while (i < line.size() && IsSeparator(line[i]))
-            ++i;
-        std::string argument;
-        bool quoted = false;
-        bool any = false; // a quote makes an argument, if an empty one
-        for (; i < line.size() && (quoted || !IsSeparator(line[i])); ++i, any = true) {
-            if (line[i] == '"')
-                quoted = !quoted;
-            else
-                argument += line[i];
-        }
-        if (!any)
-            break;
-        arguments.push_back(std::move(argument));
-    }
+    std::vector<std::string> arguments = Split(line, IsSeparator);
     if (!arguments.empty())
         arguments.erase(arguments.begin()); // the program's own name
     return arguments;
 }
 
 std::vector<std::string> SplitWords(std::string_view line) {
-    std::vector<std::string> words;
-    std::size_t i = 0;
-    for (;;) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-            ++i;
-        if (i == line.size())
-            return words;
-        std::string& word = words.emplace_back();
-        for (bool quoted = false;
-             i < line.size() && (quoted || (line[i] != ' ' && line[i] != '\t')); ++i) {
-            if (line[i] == '"')
-                quoted = !quoted;
-            else
-                word += line[i];
-        }
-    }
+    return Split(line, IsBlank);
 }
 
 } // namespace reelkit
